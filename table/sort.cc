@@ -1,0 +1,349 @@
+// The record sort: orders all records of a table by a key of one or more
+// fields, in memory, and writes them back behind the unchanged header (or to
+// another file).
+//
+// The order is the one the two comparators define. The key of a record is the
+// concatenation of its key fields' bytes, each field's piece ending at its
+// length or at a zero byte; the weighted order first maps every byte through
+// the weight table of the table's code page. Keys compare as unsigned byte
+// strings, a key that is the beginning of another being the smaller.
+//
+// The sort does not call a comparator per comparison. It takes the key bytes
+// eight at a time as a big-endian number: the records are sorted by the first
+// eight key bytes with a least-significant-digit radix sort, and every run of
+// records that agree on them is sorted again by the next eight, and so on; short
+// runs are finished by insertion. Both steps are stable, so records with equal
+// keys keep their original order. Keys hold no zero bytes, so a zero in the
+// lowest byte of an eight-byte group means that the key ended inside it.
+//
+// A failed sort leaves the table file byte-identical: nothing is written
+// before everything was read and sorted, and when the in-place write fails
+// part-way the original record bytes are written back.
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "table/dbf.h"
+#include "util/settings.h"
+
+std::int32_t sortKeyFields[SORT_KEY_MAX_FIELDS + 1] = {-1};
+dbf* sortTable = nullptr;
+
+struct SortAccess {
+    static std::int32_t offset(const dbf& t, int f) {
+        return t.fieldOffsets[static_cast<std::size_t>(f)];
+    }
+    static std::int16_t length(const dbf& t, int f) { return t.storedLength(f); }
+    static files& file(dbf& t) { return *t.tableFile; }
+};
+
+namespace {
+
+// Longest key the sort accepts, in bytes.
+constexpr std::size_t KEY_MAX = 254;
+// The records are written in chunks of about this size.
+constexpr std::size_t WRITE_CHUNK = 4u << 20;
+// Runs up to this length are finished by insertion.
+constexpr std::size_t SMALL_RUN = 32;
+
+struct Piece {
+    std::size_t offset;
+    std::size_t length;
+};
+
+// The key of the records of one table: where its pieces lie and which
+// weights apply (none for the plain order).
+class KeyShape {
+public:
+    KeyShape(std::vector<Piece> p, const unsigned char* w) : pieces(std::move(p)), weights(w) {}
+
+    // Eight key bytes from key position `at`, big-endian, zero-padded behind
+    // the key's end.
+    std::uint64_t group(const unsigned char* record, std::size_t at) const {
+        std::uint64_t v = 0;
+        std::size_t got = 0;
+        for (const Piece& piece : pieces) {
+            const unsigned char* p = record + piece.offset;
+            const std::size_t n = pieceLength(p, piece.length);
+            if (at >= n) {
+                at -= n;
+                continue;
+            }
+            const std::size_t take = std::min(n - at, 8 - got);
+            for (std::size_t i = 0; i < take; ++i) v = (v << 8) | weigh(p[at + i]);
+            got += take;
+            at = 0;
+            if (got == 8) return v;
+        }
+        return got == 0 ? 0 : v << (8 * (8 - got));
+    }
+
+    // The whole key, at most KEY_MAX bytes.
+    std::size_t build(const unsigned char* record, unsigned char* out) const {
+        std::size_t k = 0;
+        for (const Piece& piece : pieces) {
+            const unsigned char* p = record + piece.offset;
+            const std::size_t n = pieceLength(p, piece.length);
+            for (std::size_t i = 0; i < n && k < KEY_MAX; ++i) out[k++] = weigh(p[i]);
+        }
+        return k;
+    }
+
+    // Compares the keys of two records from key position `at` on.
+    int compare(const unsigned char* a, const unsigned char* b, std::size_t at) const {
+        for (;; at += 8) {
+            const std::uint64_t ga = group(a, at), gb = group(b, at);
+            if (ga != gb) return ga < gb ? -1 : 1;
+            if ((ga & 0xFF) == 0) return 0;
+        }
+    }
+
+private:
+    static std::size_t pieceLength(const unsigned char* p, std::size_t length) {
+        const void* zero = std::memchr(p, 0, length);
+        return zero ? static_cast<std::size_t>(static_cast<const unsigned char*>(zero) - p)
+                    : length;
+    }
+    unsigned char weigh(unsigned char c) const { return weights ? weights[c] : c; }
+
+    std::vector<Piece> pieces;
+    const unsigned char* weights;
+};
+
+struct Item {
+    std::uint64_t group;  // eight key bytes at the current key position
+    std::uint32_t index;  // record number - 1
+};
+
+class RecordSorter {
+public:
+    RecordSorter(const KeyShape& s, const unsigned char* records, std::size_t length)
+        : shape(s), area(records), recordLength(length) {}
+
+    void sort(std::vector<Item>& items) {
+        scratch.resize(items.size());
+        sortRange(items.data(), scratch.data(), items.size(), 0);
+    }
+
+private:
+    const unsigned char* record(const Item& it) const {
+        return area + static_cast<std::size_t>(it.index) * recordLength;
+    }
+
+    void sortRange(Item* a, Item* tmp, std::size_t n, std::size_t at) {
+        if (n <= SMALL_RUN) {
+            insertionSort(a, n, at);
+            return;
+        }
+        radixSort(a, tmp, n);
+        // Runs that agree on these eight bytes and go on behind them are
+        // sorted by the next eight.
+        for (std::size_t i = 0; i < n;) {
+            std::size_t j = i + 1;
+            while (j < n && a[j].group == a[i].group) ++j;
+            if (j - i > 1 && (a[i].group & 0xFF) != 0 && at + 8 < KEY_MAX) {
+                for (std::size_t r = i; r < j; ++r) a[r].group = shape.group(record(a[r]), at + 8);
+                sortRange(a + i, tmp + i, j - i, at + 8);
+            }
+            i = j;
+        }
+    }
+
+    void insertionSort(Item* a, std::size_t n, std::size_t at) {
+        for (std::size_t i = 1; i < n; ++i) {
+            const Item x = a[i];
+            std::size_t j = i;
+            while (j > 0 && less(x, a[j - 1], at)) {
+                a[j] = a[j - 1];
+                --j;
+            }
+            a[j] = x;
+        }
+    }
+
+    bool less(const Item& x, const Item& y, std::size_t at) const {
+        if (x.group != y.group) return x.group < y.group;
+        if ((x.group & 0xFF) == 0) return false;
+        return shape.compare(record(x), record(y), at + 8) < 0;
+    }
+
+    // Stable least-significant-digit radix sort on `group`, one byte per
+    // pass; byte positions on which all items agree are skipped.
+    static void radixSort(Item* a, Item* tmp, std::size_t n) {
+        std::array<std::array<std::uint32_t, 256>, 8> counts{};
+        for (std::size_t i = 0; i < n; ++i) {
+            std::uint64_t g = a[i].group;
+            for (int b = 0; b < 8; ++b, g >>= 8) ++counts[static_cast<std::size_t>(b)][g & 0xFF];
+        }
+        Item* from = a;
+        Item* to = tmp;
+        for (int b = 0; b < 8; ++b) {
+            auto& count = counts[static_cast<std::size_t>(b)];
+            const unsigned shift = static_cast<unsigned>(8 * b);
+            if (count[(from[0].group >> shift) & 0xFF] == n) continue;
+            std::array<std::uint32_t, 256> start{};
+            std::uint32_t sum = 0;
+            for (std::size_t v = 0; v < 256; ++v) {
+                start[v] = sum;
+                sum += count[v];
+            }
+            for (std::size_t i = 0; i < n; ++i) to[start[(from[i].group >> shift) & 0xFF]++] = from[i];
+            std::swap(from, to);
+        }
+        if (from != a) std::copy(from, from + n, a);
+    }
+
+    const KeyShape& shape;
+    const unsigned char* area;
+    std::size_t recordLength;
+    std::vector<Item> scratch;
+};
+
+// The key shape of sortTable and sortKeyFields, for the comparators.
+KeyShape currentShape(const unsigned char* weights) {
+    std::vector<Piece> pieces;
+    for (int i = 0; i < SORT_KEY_MAX_FIELDS && sortKeyFields[i] != -1; ++i) {
+        const int f = sortKeyFields[i];
+        if (sortTable == nullptr || f < 0 || f >= sortTable->fieldCount()) break;
+        pieces.push_back({static_cast<std::size_t>(SortAccess::offset(*sortTable, f)),
+                          static_cast<std::size_t>(SortAccess::length(*sortTable, f))});
+    }
+    return KeyShape(std::move(pieces), weights);
+}
+
+int compareWith(const void* a, const void* b, const unsigned char* weights) {
+    const KeyShape shape = currentShape(weights);
+    std::array<unsigned char, KEY_MAX> ka{}, kb{};
+    const std::size_t na = shape.build(static_cast<const unsigned char*>(a), ka.data());
+    const std::size_t nb = shape.build(static_cast<const unsigned char*>(b), kb.data());
+    const int c = std::memcmp(ka.data(), kb.data(), std::min(na, nb));
+    if (c != 0) return c;
+    return static_cast<int>(na) - static_cast<int>(nb);
+}
+
+const unsigned char* activeWeights() {
+    return settingIs(SET_OEMTOANSI, "1") ? oemWeights() : ansiWeights();
+}
+
+// Writes the records of `area` in the order of `items`, in sequential chunks.
+bool writeSorted(files& out, const std::vector<Item>& items, const unsigned char* area,
+                 std::size_t recordLength) {
+    const std::size_t perChunk = std::max<std::size_t>(1, WRITE_CHUNK / recordLength);
+    std::vector<unsigned char> chunk(std::min(perChunk, items.size()) * recordLength);
+    for (std::size_t i = 0; i < items.size(); i += perChunk) {
+        const std::size_t end = std::min(items.size(), i + perChunk);
+        unsigned char* p = chunk.data();
+        for (std::size_t j = i; j < end; ++j, p += recordLength)
+            std::memcpy(p, area + static_cast<std::size_t>(items[j].index) * recordLength,
+                        recordLength);
+        const auto bytes = static_cast<std::uint32_t>((end - i) * recordLength);
+        std::uint32_t written = 0;
+        if (!out.write(chunk.data(), bytes, &written) || written != bytes) return false;
+    }
+    return true;
+}
+
+bool writeAllBytes(files& out, const void* data, std::size_t length) {
+    std::uint32_t written = 0;
+    const auto bytes = static_cast<std::uint32_t>(length);
+    return out.write(data, bytes, &written) && written == bytes;
+}
+
+}  // namespace
+
+int plainKeyCompare(const void* a, const void* b) { return compareWith(a, b, nullptr); }
+
+int weightedKeyCompare(const void* a, const void* b) {
+    return compareWith(a, b, activeWeights());
+}
+
+int dbf::sort(const char* key, const char* target) {
+    if (!opened || key == nullptr) return 0;
+    const std::int32_t count = recCount();
+    if (count == 0) return 1;
+    if (count < 0) return 0;
+
+    // The key: field names joined by '+'. A part that names no field ends
+    // the key there; a trailing '+' adds no part.
+    int parts = 0;
+    std::size_t keyLength = 0;
+    for (const char* p = key; *p != '\0';) {
+        const char* end = std::strchr(p, '+');
+        if (end == nullptr) end = p + std::strlen(p);
+        if (parts == SORT_KEY_MAX_FIELDS) return 0;
+        const std::string name(p, end);
+        const int f = fieldIndex(name.c_str());
+        sortKeyFields[parts++] = f;
+        if (f >= 0) keyLength += static_cast<std::size_t>(storedLength(f));
+        p = *end == '+' ? end + 1 : end;
+    }
+    sortKeyFields[parts] = -1;
+    if (sortKeyFields[0] == -1 || keyLength > KEY_MAX) return 0;
+
+    if (!lockFile()) return 0;
+    const std::int32_t remembered = recNo();
+    const std::string oldOem = setting(SET_OEMTOANSI);
+    setting(SET_OEMTOANSI, oemConvert ? "1" : "0");
+
+    int result = 0;
+    try {
+        const auto headLength = static_cast<std::size_t>(header.headerLength());
+        const auto recLength = static_cast<std::size_t>(header.recordLength());
+        const std::size_t areaLength = static_cast<std::size_t>(count) * recLength;
+        // A file that holds fewer record bytes than its count needs is refused.
+        const std::uint32_t size = tableFile->size();
+        if (size != INVALID_POSITION && headLength + areaLength <= size) {
+            std::vector<unsigned char> head(headLength + 1);
+            std::vector<unsigned char> area(areaLength);
+            std::uint32_t got = 0;
+            bool ok = tableFile->seek(0, FILE_BEGIN) == 0 &&
+                      tableFile->read(head.data(), static_cast<std::uint32_t>(headLength), &got) &&
+                      got == headLength;
+            ok = ok && tableFile->read(area.data(), static_cast<std::uint32_t>(areaLength), &got) &&
+                 got == areaLength;
+            if (ok) {
+                sortTable = this;
+                const unsigned char* weights =
+                    settingIs(SET_HUN_CMP, "1") ? activeWeights() : nullptr;
+                KeyShape shape = currentShape(weights);
+                std::vector<Item> items(static_cast<std::size_t>(count));
+                for (std::size_t i = 0; i < items.size(); ++i)
+                    items[i] = {shape.group(area.data() + i * recLength, 0),
+                                static_cast<std::uint32_t>(i)};
+                RecordSorter(shape, area.data(), recLength).sort(items);
+
+                if (target == nullptr) {
+                    files& file = *tableFile;
+                    if (file.seek(static_cast<std::int32_t>(headLength), FILE_BEGIN) ==
+                        headLength) {
+                        if (writeSorted(file, items, area.data(), recLength)) {
+                            result = 1;
+                        } else if (file.seek(static_cast<std::int32_t>(headLength),
+                                             FILE_BEGIN) == headLength) {
+                            // Put the original records back.
+                            writeAllBytes(file, area.data(), areaLength);
+                        }
+                    }
+                } else {
+                    files out(target, 512);
+                    if (out.open(GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                 OPEN_ALWAYS, FILE_FLAG_RANDOM_ACCESS | FILE_ATTRIBUTE_NORMAL) &&
+                        writeAllBytes(out, head.data(), headLength) &&
+                        writeSorted(out, items, area.data(), recLength))
+                        result = 1;
+                    out.close();
+                }
+            }
+        }
+    } catch (const std::bad_alloc&) {
+        result = 0;
+    }
+
+    goTo(remembered);
+    setting(SET_OEMTOANSI, oldOem.c_str());
+    unlockFile();
+    return result;
+}
