@@ -31,6 +31,10 @@ inline constexpr std::uint32_t OPEN_ALWAYS = 4;
 inline constexpr std::uint32_t TRUNCATE_EXISTING = 5;
 // Flags and attributes: accepted and recorded, without effect on Linux.
 inline constexpr std::uint32_t FILE_ATTRIBUTE_NORMAL = 0x00000080u;
+// Reported by getFileInformation (docs/platform.md): HIDDEN for a regular file
+// whose name starts with '.', SYSTEM for devices, pipes and sockets.
+inline constexpr std::uint32_t FILE_ATTRIBUTE_HIDDEN = 0x00000002u;
+inline constexpr std::uint32_t FILE_ATTRIBUTE_SYSTEM = 0x00000004u;
 inline constexpr std::uint32_t FILE_FLAG_RANDOM_ACCESS = 0x10000000u;
 // Seek methods.
 inline constexpr std::uint32_t FILE_BEGIN = 0;
@@ -114,5 +118,26 @@ CalendarDate currentLocalDate();
 enum class Op { open, read, write, seek, lock };
 void failOperation(Op op, int nth, bool persistent = false);
 void resetFaults();
+
+// Why the last failing call of this layer failed (what GetLastError stands
+// for). Only failures set it; a success leaves it as it was.
+enum class Error {
+    none,
+    notFound,          // no such file or directory
+    exists,            // CREATE_NEW on an existing file
+    accessDenied,      // permissions, or a read/write the handle's access forbids
+    invalidName,       // wildcard characters, empty name, name too long
+    isDirectory,       // the name is a directory
+    tooLarge,          // a file or position of 4 GiB or more
+    sharingViolation,  // share-mode conflict with another open handle
+    lockViolation,     // a byte-range lock held elsewhere (or overlapping own)
+    notLocked,         // unlock of a range this handle does not hold
+    badHandle,         // unknown or null handle
+    invalidArgument,   // bad creation value, seek method, negative position
+    diskFull,
+    injected,          // a fault armed with failOperation
+    ioError,           // any other system error
+};
+Error lastError();
 
 }  // namespace platform
