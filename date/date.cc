@@ -21,15 +21,16 @@ constexpr std::array<std::uint32_t, 12> monthStartDays = {1,   32,  60,  91,  12
                                                           182, 213, 244, 274, 305, 335};
 
 // The names in Windows-1250. A literal is split where an escaped byte is
-// followed by a letter that would otherwise continue the escape.
+// followed by a letter that would otherwise continue the escape; the
+// parentheses mark the joined literal as one name.
 // clang-format off
 constexpr std::array<const char*, 12> monthNames = {
     "Janu\xE1r", "Febru\xE1r", "M\xE1rcius", "\xC1prilis", "M\xE1jus", "J\xFAnius",
-    "J\xFAlius", "Augusztus", "Szeptember", "Oct\xF3" "ber", "November", "December"};
+    "J\xFAlius", "Augusztus", "Szeptember", ("Oct\xF3" "ber"), "November", "December"};
 // Used only for the lookup by name; note OKTÓBER against Octóber above.
 constexpr std::array<const char*, 12> monthNamesUpper = {
     "JANU\xC1R", "FEBRU\xC1R", "M\xC1RCIUS", "\xC1PRILIS", "M\xC1JUS", "J\xDANIUS",
-    "J\xDALIUS", "AUGUSZTUS", "SZEPTEMBER", "OKT\xD3" "BER", "NOVEMBER", "DECEMBER"};
+    "J\xDALIUS", "AUGUSZTUS", "SZEPTEMBER", ("OKT\xD3" "BER"), "NOVEMBER", "DECEMBER"};
 constexpr std::array<const char*, 7> dayNames = {
     "H\xE9tf\xF5", "Kedd", "Szerda", "Cs\xFCt\xF6rt\xF6k", "P\xE9ntek", "Szombat", "Vas\xE1rnap"};
 constexpr std::array<const char*, 7> dayNamesUpper = {
