@@ -56,13 +56,13 @@ inline constexpr Handle nullHandle = 0;
 
 // What fileInformation reports about an open file.
 struct FileInformation {
-    std::uint32_t attributes;   // FILE_ATTRIBUTE_NORMAL for regular files
-    std::int64_t modifiedTime;  // seconds since 1970-01-01 UTC
-    std::uint32_t volumeSerial; // the device number
-    std::uint32_t sizeHigh;     // bits 32..63 of the size
-    std::uint32_t sizeLow;      // bits 0..31 of the size
+    std::uint32_t attributes;    // FILE_ATTRIBUTE_NORMAL for regular files
+    std::int64_t modifiedTime;   // seconds since 1970-01-01 UTC
+    std::uint32_t volumeSerial;  // the device number
+    std::uint32_t sizeHigh;      // bits 32..63 of the size
+    std::uint32_t sizeLow;       // bits 0..31 of the size
     std::uint32_t linkCount;
-    std::uint64_t fileIndex;    // the inode number
+    std::uint64_t fileIndex;  // the inode number
 };
 
 // Opens `name` (a '\' in it stands for '/'). Returns nullHandle on failure:
@@ -135,8 +135,8 @@ enum class Error {
     badHandle,         // unknown or null handle
     invalidArgument,   // bad creation value, seek method, negative position
     diskFull,
-    injected,          // a fault armed with failOperation
-    ioError,           // any other system error
+    injected,  // a fault armed with failOperation
+    ioError,   // any other system error
 };
 Error lastError();
 
