@@ -302,12 +302,16 @@ const char* Date::dayName() const {
 }
 
 const char* Date::toText() const {
-    static char text[20];
+    // Eight digits and the terminator: valid dates lie in the years 100 to 9999.
+    static char text[9];
     CalendarDate date = calendarFromJulian(julian);
-    if (date.year == 0) {
-        text[0] = '\0';
-    } else {
-        std::snprintf(text, sizeof text, "%04u%02u%02u", date.year, date.month, date.day);
+    text[0] = '\0';
+    if (date.year != 0 && date.year <= 9999 && date.month <= 12 && date.day <= 31) {
+        const unsigned parts[] = {date.year / 1000, date.year / 100 % 10, date.year / 10 % 10,
+                                  date.year % 10,   date.month / 10,      date.month % 10,
+                                  date.day / 10,    date.day % 10};
+        for (int i = 0; i < 8; ++i) text[i] = static_cast<char>('0' + parts[i]);
+        text[8] = '\0';
     }
     return text;
 }

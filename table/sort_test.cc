@@ -345,7 +345,7 @@ TEST(SortWeights, TablesAsGiven) {
     EXPECT_EQ(oem[0xB5], 'A');
     EXPECT_EQ(oem[0xFB], 'u');
     EXPECT_EQ(oem[0xE0], 'O');
-    EXPECT_EQ(oem['a'], 'a');
+    EXPECT_EQ(oem[0x61], 'a');
     EXPECT_EQ(ansi[0xD0], 'O');
     EXPECT_EQ(ansi[0xF0], 0xF0);
     EXPECT_EQ(ansi[0xF1], 0xF1);
