@@ -3,11 +3,13 @@
 // against GNU sort over the same bytes as fixed-width lines.
 //
 // The table: NAME C 20, CITY C 15, AMOUNT N 12.2, BORN D 8, FLAG L 1,
-// NOTE C 10 (67-byte records), Hungarian names and cities in code page 852.
+// NOTE C 10 (67-byte records); names and cities are random words of the
+// Hungarian alphabet, accented letters included, in code page 852.
 // Every run sorts a fresh copy by NAME+CITY; the copy is not timed. The tool's
 // peak memory is its maximum resident set size.
 //
 //   sort_bench [--records=N] [google benchmark flags]
+//   sort_bench [--records=N] --make=<path>   writes the table and ends
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -33,37 +35,19 @@ long recordCount = 1000000;
 fs::path workDir;
 fs::path master, work, linesMaster, linesWork, linesOut;
 
-// Surnames, given names and cities in code page 852 (written here as the
-// Windows-1250 bytes of the same letters and converted below).
-const char* surnames[] = {"Nagy", "Kov\xE1" "cs", "T\xF3th", "Szab\xF3", "Horv\xE1th", "Varga",
-                          "Kiss", "Moln\xE1r", "N\xE9meth", "Farkas", "Balogh", "Papp",
-                          "Tak\xE1" "cs", "Juh\xE1sz", "Lakatos", "M\xE9sz\xE1ros", "Ol\xE1h",
-                          "Simon", "R\xE1" "cz", "Fekete", "\xC1" "brah\xE1m", "\xD6rd\xF6g",
-                          "\xC9rsek", "\xDAjv\xE1ri", "\xD5ri", "Buda", "Ill\xE9s", "Ott"};
-const char* givenNames[] = {"L\xE1szl\xF3", "Istv\xE1n", "J\xF3zsef", "J\xE1nos", "Zolt\xE1n",
-                            "M\xE1ria", "Erzs\xE9" "bet", "Katalin", "\xC9va", "Ilona",
-                            "\xC1gnes", "\xD6" "d\xF6n", "\xDCr\xF6m", "Gy\xF5z\xF5",
-                            "Zs\xF3" "fia", "Anna", "P\xE9ter", "G\xE1" "bor", "\xC1kos",
-                            "Ir\xE9n", "T\xFCnde", "Be\xE1ta", "Mikl\xF3s", "Tam\xE1s"};
-const char* cities[] = {"Budapest", "Debrecen", "Szeged", "Miskolc", "P\xE9" "cs", "Gy\xF5r",
-                        "Ny\xEDregyh\xE1za", "Kecskem\xE9t", "Sz\xE9kesfeh\xE9rv\xE1r",
-                        "Szombathely", "Szolnok", "Eger", "\xC9rd", "Tatab\xE1nya", "S\xF3pron",
-                        "Kaposv\xE1r", "Veszpr\xE9m", "B\xE9k\xE9scsaba", "Zalaegerszeg",
-                        "\xD3zd"};
+// The Hungarian alphabet in code page 852: small letters, then capitals at
+// the same places.
+const std::string smallLetters =
+    "a\xA0" "bcde\x82" "fghi\xA1" "jklmno\xA2\x94\x8Bpqrstu\xA3\x81\xFBvwxyz";
+const std::string capitalLetters =
+    "A\xB5" "BCDE\x90" "FGHI\xD6" "JKLMNO\xE0\x99\x8APQRSTU\xE9\x9A\xEBVWXYZ";
 
-// Windows-1250 to code page 852 for the letters used above.
-unsigned char toOem(unsigned char c) {
-    static const std::map<unsigned char, unsigned char> m = {
-        {0xE1, 0xA0}, {0xE9, 0x82}, {0xED, 0xA1}, {0xF3, 0xA2}, {0xF6, 0x94}, {0xF5, 0x8B},
-        {0xFA, 0xA3}, {0xFC, 0x81}, {0xFB, 0xFB}, {0xC1, 0xB5}, {0xC9, 0x90}, {0xCD, 0xD6},
-        {0xD3, 0xE0}, {0xD6, 0x99}, {0xD5, 0x8A}, {0xDA, 0xE9}, {0xDC, 0x9A}, {0xDB, 0xEB}};
-    auto it = m.find(c);
-    return it == m.end() ? c : it->second;
-}
-
-std::string oem(std::string s) {
-    for (auto& c : s) c = static_cast<char>(toOem(static_cast<unsigned char>(c)));
-    return s;
+// A capitalised random word of `from` to `to` letters.
+std::string word(std::mt19937_64& rng, int from, int to) {
+    const int n = from + static_cast<int>(rng() % static_cast<unsigned>(to - from + 1));
+    std::string w(1, capitalLetters[rng() % capitalLetters.size()]);
+    for (int i = 1; i < n; ++i) w += smallLetters[rng() % smallLetters.size()];
+    return w;
 }
 
 std::string pad(std::string s, std::size_t n) {
@@ -113,9 +97,7 @@ void makeTable() {
     lines.reserve(static_cast<std::size_t>(recordCount) * recLength);
     char buf[64];
     for (long i = 0; i < recordCount; ++i) {
-        std::string name = std::string(surnames[rng() % std::size(surnames)]) + " " +
-                           givenNames[rng() % std::size(givenNames)];
-        std::string rec = pad(oem(name), 20) + pad(oem(cities[rng() % std::size(cities)]), 15);
+        std::string rec = pad(word(rng, 4, 10) + " " + word(rng, 3, 8), 20) + pad(word(rng, 4, 14), 15);
         std::snprintf(buf, sizeof buf, "%12.2f", static_cast<double>(rng() % 10000000) / 100.0);
         rec += buf;
         std::snprintf(buf, sizeof buf, "%04d%02d%02d", 1930 + static_cast<int>(rng() % 80),
@@ -231,9 +213,12 @@ void summary() {
 
 int main(int argc, char** argv) {
     std::vector<char*> rest;
+    std::string makeOnly;
     for (int i = 0; i < argc; ++i) {
         if (std::strncmp(argv[i], "--records=", 10) == 0)
             recordCount = std::atol(argv[i] + 10);
+        else if (std::strncmp(argv[i], "--make=", 7) == 0)
+            makeOnly = argv[i] + 7;
         else
             rest.push_back(argv[i]);
     }
@@ -245,6 +230,14 @@ int main(int argc, char** argv) {
     linesMaster = workDir / "master.txt";
     linesWork = workDir / "work.txt";
     linesOut = workDir / "sorted.txt";
+    if (!makeOnly.empty()) {
+        master = makeOnly;
+        linesMaster = makeOnly + ".txt";
+        makeTable();
+        fs::remove(linesMaster);
+        fs::remove_all(workDir);
+        return 0;
+    }
     makeTable();
 
     for (const char* mode : {"hungarian", "plain"})

@@ -14,6 +14,7 @@
 // gives the overview.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -104,6 +105,27 @@ int deleteFile(const char* name);
 // not start with '.' (hidden). Directories, devices, sockets and pipes are
 // system entries and never count.
 int findOrdinaryFile(const char* pattern);
+
+// A large working buffer: `size` bytes, uninitialised, in whole pages of its
+// own. The kernel is asked to back it with huge pages, so that filling a
+// buffer of many megabytes costs a few page faults instead of thousands.
+// `data()` is null when the memory could not be had.
+class LargeBuffer {
+public:
+    LargeBuffer() = default;
+    explicit LargeBuffer(std::size_t size);
+    ~LargeBuffer();
+    LargeBuffer(LargeBuffer&& other) noexcept;
+    LargeBuffer& operator=(LargeBuffer&& other) noexcept;
+    LargeBuffer(const LargeBuffer&) = delete;
+    LargeBuffer& operator=(const LargeBuffer&) = delete;
+    unsigned char* data() const { return bytes; }
+    std::size_t size() const { return length; }
+
+private:
+    unsigned char* bytes = nullptr;
+    std::size_t length = 0;
+};
 
 // The calendar date now: year (four digits), month 1-12, day 1-31.
 struct CalendarDate {

@@ -21,6 +21,7 @@
 // part-way the original record bytes are written back.
 #include <algorithm>
 #include <array>
+#include <memory>
 #include <cstring>
 #include <new>
 #include <string>
@@ -48,6 +49,9 @@ constexpr std::size_t KEY_MAX = 254;
 constexpr std::size_t WRITE_CHUNK = 4u << 20;
 // Runs up to this length are finished by insertion.
 constexpr std::size_t SMALL_RUN = 32;
+// Ranges up to this many items are radix sorted byte by byte from the lowest;
+// larger ones are first split by their highest varying byte.
+constexpr std::size_t CACHE_RUN = 1u << 15;
 
 struct Piece {
     std::size_t offset;
@@ -58,11 +62,50 @@ struct Piece {
 // weights apply (none for the plain order).
 class KeyShape {
 public:
-    KeyShape(std::vector<Piece> p, const unsigned char* w) : pieces(std::move(p)), weights(w) {}
+    KeyShape(std::vector<Piece> p, const unsigned char* w) : pieces(std::move(p)), weights(w) {
+        // Key fields that follow each other in the record form one span.
+        spanStart = pieces.empty() ? 0 : pieces.front().offset;
+        spanLength = 0;
+        contiguous = true;
+        for (const Piece& piece : pieces) {
+            if (piece.offset != spanStart + spanLength) contiguous = false;
+            spanLength += piece.length;
+        }
+    }
 
     // Eight key bytes from key position `at`, big-endian, zero-padded behind
     // the key's end.
     std::uint64_t group(const unsigned char* record, std::size_t at) const {
+        // The usual case: the key fields lie side by side and hold no zero
+        // byte, so the key is the span itself.
+        if (contiguous && at + 8 <= spanLength &&
+            std::memchr(record + spanStart, 0, at + 8) == nullptr) {
+            const unsigned char* p = record + spanStart + at;
+            std::uint64_t v = 0;
+            for (int i = 0; i < 8; ++i) v = (v << 8) | weigh(p[i]);
+            return v;
+        }
+        return slowGroup(record, at);
+    }
+
+    // The first eight key bytes, as group(record, 0).
+    std::uint64_t firstGroup(const unsigned char* record) const {
+        if (contiguous && spanLength >= 8) {
+            std::uint64_t raw;
+            std::memcpy(&raw, record + spanStart, 8);
+            // No zero byte among the eight (the usual bit test for one).
+            if (((raw - 0x0101010101010101ull) & ~raw & 0x8080808080808080ull) == 0) {
+                if (weights == nullptr) return __builtin_bswap64(raw);
+                std::uint64_t v = 0;
+                for (int i = 0; i < 8; ++i)
+                    v = (v << 8) | weights[(raw >> (8 * i)) & 0xFF];
+                return v;
+            }
+        }
+        return slowGroup(record, 0);
+    }
+
+    std::uint64_t slowGroup(const unsigned char* record, std::size_t at) const {
         std::uint64_t v = 0;
         std::size_t got = 0;
         for (const Piece& piece : pieces) {
@@ -111,6 +154,9 @@ private:
 
     std::vector<Piece> pieces;
     const unsigned char* weights;
+    std::size_t spanStart;
+    std::size_t spanLength;
+    bool contiguous;
 };
 
 struct Item {
@@ -123,10 +169,8 @@ public:
     RecordSorter(const KeyShape& s, const unsigned char* records, std::size_t length)
         : shape(s), area(records), recordLength(length) {}
 
-    void sort(std::vector<Item>& items) {
-        scratch.resize(items.size());
-        sortRange(items.data(), scratch.data(), items.size(), 0);
-    }
+    // `scratch` holds as many items as `items`.
+    void sort(Item* items, Item* scratch, std::size_t n) { sortRange(items, scratch, n, 0); }
 
 private:
     const unsigned char* record(const Item& it) const {
@@ -170,20 +214,46 @@ private:
         return shape.compare(record(x), record(y), at + 8) < 0;
     }
 
-    // Stable least-significant-digit radix sort on `group`, one byte per
-    // pass; byte positions on which all items agree are skipped.
+    // Stable radix sort on `group`, one byte per pass; byte positions on
+    // which all items agree are skipped. A range too large for the caches is
+    // first split by its highest varying byte, so that the passes over the
+    // lower bytes run inside cache-sized buckets.
     static void radixSort(Item* a, Item* tmp, std::size_t n) {
         std::array<std::array<std::uint32_t, 256>, 8> counts{};
         for (std::size_t i = 0; i < n; ++i) {
             std::uint64_t g = a[i].group;
             for (int b = 0; b < 8; ++b, g >>= 8) ++counts[static_cast<std::size_t>(b)][g & 0xFF];
         }
+        auto varies = [&](int b) {
+            return counts[static_cast<std::size_t>(b)][(a[0].group >> (8 * b)) & 0xFF] != n;
+        };
+        if (n > CACHE_RUN) {
+            int top = 7;
+            while (top >= 0 && !varies(top)) --top;
+            if (top < 0) return;
+            const auto& count = counts[static_cast<std::size_t>(top)];
+            std::array<std::uint32_t, 256> start{};
+            std::uint32_t sum = 0;
+            for (std::size_t v = 0; v < 256; ++v) {
+                start[v] = sum;
+                sum += count[v];
+            }
+            const unsigned shift = static_cast<unsigned>(8 * top);
+            for (std::size_t i = 0; i < n; ++i) tmp[start[(a[i].group >> shift) & 0xFF]++] = a[i];
+            std::copy(tmp, tmp + n, a);
+            std::size_t from = 0;
+            for (std::size_t v = 0; v < 256; ++v) {
+                if (count[v] > 1) radixSort(a + from, tmp + from, count[v]);
+                from += count[v];
+            }
+            return;
+        }
         Item* from = a;
         Item* to = tmp;
         for (int b = 0; b < 8; ++b) {
+            if (!varies(b)) continue;
             auto& count = counts[static_cast<std::size_t>(b)];
             const unsigned shift = static_cast<unsigned>(8 * b);
-            if (count[(from[0].group >> shift) & 0xFF] == n) continue;
             std::array<std::uint32_t, 256> start{};
             std::uint32_t sum = 0;
             for (std::size_t v = 0; v < 256; ++v) {
@@ -199,7 +269,6 @@ private:
     const KeyShape& shape;
     const unsigned char* area;
     std::size_t recordLength;
-    std::vector<Item> scratch;
 };
 
 // The key shape of sortTable and sortKeyFields, for the comparators.
@@ -229,16 +298,27 @@ const unsigned char* activeWeights() {
 }
 
 // Writes the records of `area` in the order of `items`, in sequential chunks.
-bool writeSorted(files& out, const std::vector<Item>& items, const unsigned char* area,
+bool writeSorted(files& out, const Item* items, std::size_t n, const unsigned char* area,
                  std::size_t recordLength) {
+    constexpr std::size_t AHEAD = 16;
     const std::size_t perChunk = std::max<std::size_t>(1, WRITE_CHUNK / recordLength);
-    std::vector<unsigned char> chunk(std::min(perChunk, items.size()) * recordLength);
-    for (std::size_t i = 0; i < items.size(); i += perChunk) {
-        const std::size_t end = std::min(items.size(), i + perChunk);
+    platform::LargeBuffer chunk(std::min(perChunk, n) * recordLength);
+    if (chunk.data() == nullptr) return false;
+    for (std::size_t i = 0; i < n; i += perChunk) {
+        const std::size_t end = std::min(n, i + perChunk);
         unsigned char* p = chunk.data();
-        for (std::size_t j = i; j < end; ++j, p += recordLength)
+        for (std::size_t j = i; j < end; ++j, p += recordLength) {
+            // The records are gathered from all over the record area: ask for
+            // the ones a little ahead while this one is copied.
+            if (j + AHEAD < n) {
+                const unsigned char* next =
+                    area + static_cast<std::size_t>(items[j + AHEAD].index) * recordLength;
+                __builtin_prefetch(next);
+                __builtin_prefetch(next + recordLength - 1);
+            }
             std::memcpy(p, area + static_cast<std::size_t>(items[j].index) * recordLength,
                         recordLength);
+        }
         const auto bytes = static_cast<std::uint32_t>((end - i) * recordLength);
         std::uint32_t written = 0;
         if (!out.write(chunk.data(), bytes, &written) || written != bytes) return false;
@@ -297,9 +377,13 @@ int dbf::sort(const char* key, const char* target) {
         const std::uint32_t size = tableFile->size();
         if (size != INVALID_POSITION && headLength + areaLength <= size) {
             std::vector<unsigned char> head(headLength + 1);
-            std::vector<unsigned char> area(areaLength);
+            const auto n = static_cast<std::size_t>(count);
+            platform::LargeBuffer area(areaLength);
+            platform::LargeBuffer itemSpace(n * sizeof(Item));
+            platform::LargeBuffer scratchSpace(n * sizeof(Item));
             std::uint32_t got = 0;
-            bool ok = tableFile->seek(0, FILE_BEGIN) == 0 &&
+            bool ok = area.data() && itemSpace.data() && scratchSpace.data() &&
+                      tableFile->seek(0, FILE_BEGIN) == 0 &&
                       tableFile->read(head.data(), static_cast<std::uint32_t>(headLength), &got) &&
                       got == headLength;
             ok = ok && tableFile->read(area.data(), static_cast<std::uint32_t>(areaLength), &got) &&
@@ -309,17 +393,18 @@ int dbf::sort(const char* key, const char* target) {
                 const unsigned char* weights =
                     settingIs(SET_HUN_CMP, "1") ? activeWeights() : nullptr;
                 KeyShape shape = currentShape(weights);
-                std::vector<Item> items(static_cast<std::size_t>(count));
-                for (std::size_t i = 0; i < items.size(); ++i)
-                    items[i] = {shape.group(area.data() + i * recLength, 0),
+                auto* items = reinterpret_cast<Item*>(itemSpace.data());
+                for (std::size_t i = 0; i < n; ++i)
+                    items[i] = {shape.firstGroup(area.data() + i * recLength),
                                 static_cast<std::uint32_t>(i)};
-                RecordSorter(shape, area.data(), recLength).sort(items);
+                RecordSorter(shape, area.data(), recLength)
+                    .sort(items, reinterpret_cast<Item*>(scratchSpace.data()), n);
 
                 if (target == nullptr) {
                     files& file = *tableFile;
                     if (file.seek(static_cast<std::int32_t>(headLength), FILE_BEGIN) ==
                         headLength) {
-                        if (writeSorted(file, items, area.data(), recLength)) {
+                        if (writeSorted(file, items, n, area.data(), recLength)) {
                             result = 1;
                         } else if (file.seek(static_cast<std::int32_t>(headLength),
                                              FILE_BEGIN) == headLength) {
@@ -332,7 +417,7 @@ int dbf::sort(const char* key, const char* target) {
                     if (out.open(GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                  OPEN_ALWAYS, FILE_FLAG_RANDOM_ACCESS | FILE_ATTRIBUTE_NORMAL) &&
                         writeAllBytes(out, head.data(), headLength) &&
-                        writeSorted(out, items, area.data(), recLength))
+                        writeSorted(out, items, n, area.data(), recLength))
                         result = 1;
                     out.close();
                 }
