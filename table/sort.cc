@@ -88,6 +88,9 @@ public:
         return slowGroup(record, at);
     }
 
+    // Where the key's first field starts in the record.
+    std::size_t keyStart() const { return spanStart; }
+
     // The first eight key bytes, as group(record, 0).
     std::uint64_t firstGroup(const unsigned char* record) const {
         if (contiguous && spanLength >= 8) {
@@ -189,10 +192,20 @@ private:
             std::size_t j = i + 1;
             while (j < n && a[j].group == a[i].group) ++j;
             if (j - i > 1 && (a[i].group & 0xFF) != 0 && at + 8 < KEY_MAX) {
-                for (std::size_t r = i; r < j; ++r) a[r].group = shape.group(record(a[r]), at + 8);
+                regroup(a + i, j - i, at + 8);
                 sortRange(a + i, tmp + i, j - i, at + 8);
             }
             i = j;
+        }
+    }
+
+    // Takes the key bytes from `at` on for the items of a run. The records lie
+    // all over the record area: ask for those a little ahead while one is read.
+    void regroup(Item* a, std::size_t n, std::size_t at) {
+        constexpr std::size_t AHEAD = 8;
+        for (std::size_t r = 0; r < n; ++r) {
+            if (r + AHEAD < n) __builtin_prefetch(record(a[r + AHEAD]) + shape.keyStart() + at);
+            a[r].group = shape.group(record(a[r]), at);
         }
     }
 
