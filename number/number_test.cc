@@ -7,22 +7,12 @@
 #include <string>
 
 #include "util/numtext.h"
+#include "tests/settings_fixture.h"
 #include "util/settings.h"
 
 namespace {
 
-// Saves every setting before a test and puts it back afterwards.
-class NumberTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        for (int i = 0; i < SETTING_COUNT; ++i) saved[i] = setting(i);
-    }
-    void TearDown() override {
-        for (int i = 0; i < SETTING_COUNT; ++i)
-            if (!saved[i].empty()) setting(i, saved[i].c_str());
-    }
-    std::string saved[SETTING_COUNT];
-};
+class NumberTest : public testutil::KeepSettings {};
 
 long double valueOf(const Number& n) {
     return n;

@@ -7,22 +7,12 @@
 #include <limits>
 #include <string>
 
+#include "tests/settings_fixture.h"
 #include "util/settings.h"
 
 namespace {
 
-// Saves every setting before a test and puts it back afterwards.
-class NumberTextTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        for (int i = 0; i < SETTING_COUNT; ++i) saved[i] = setting(i);
-    }
-    void TearDown() override {
-        for (int i = 0; i < SETTING_COUNT; ++i)
-            if (!saved[i].empty()) setting(i, saved[i].c_str());
-    }
-    std::string saved[SETTING_COUNT];
-};
+class NumberTextTest : public testutil::KeepSettings {};
 
 TEST_F(NumberTextTest, FormatFixedPrintsRightAlignedAndRounded) {
     struct Case {

@@ -7,22 +7,12 @@
 #include <vector>
 
 #include "number/number.h"
+#include "tests/settings_fixture.h"
 #include "util/settings.h"
 
 namespace {
 
-// Saves every setting before a test and puts it back afterwards.
-class PictureTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        for (int i = 0; i < SETTING_COUNT; ++i) saved[i] = setting(i);
-    }
-    void TearDown() override {
-        for (int i = 0; i < SETTING_COUNT; ++i)
-            if (!saved[i].empty()) setting(i, saved[i].c_str());
-    }
-    std::string saved[SETTING_COUNT];
-};
+class PictureTest : public testutil::KeepSettings {};
 
 // Blanks written as '.' would hide them among decimal points, so the expected
 // texts below use '_' for a blank.

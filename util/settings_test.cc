@@ -4,20 +4,11 @@
 
 #include <string>
 
+#include "tests/settings_fixture.h"
+
 namespace {
 
-// Restores every entry a test may touch.
-class SettingsTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        for (int i = 0; i < SETTING_COUNT; ++i) saved[i] = setting(i, "");
-    }
-    void TearDown() override {
-        for (int i = 0; i < SETTING_COUNT; ++i)
-            if (!saved[i].empty()) setting(i, saved[i].c_str());
-    }
-    std::string saved[SETTING_COUNT];
-};
+class SettingsTest : public testutil::KeepSettings {};
 
 TEST_F(SettingsTest, DefaultsByteForByte) {
     struct Case {
