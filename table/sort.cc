@@ -311,12 +311,17 @@ const unsigned char* activeWeights() {
 }
 
 // Writes the records of `area` in the order of `items`, in sequential chunks.
+// `spare` is memory the caller no longer needs; the chunks are gathered in it
+// when it is large enough.
 bool writeSorted(files& out, const Item* items, std::size_t n, const unsigned char* area,
-                 std::size_t recordLength) {
+                 std::size_t recordLength, platform::LargeBuffer& spare) {
     constexpr std::size_t AHEAD = 16;
     const std::size_t perChunk = std::max<std::size_t>(1, WRITE_CHUNK / recordLength);
-    platform::LargeBuffer chunk(std::min(perChunk, n) * recordLength);
-    if (chunk.data() == nullptr) return false;
+    const std::size_t chunkLength = std::min(perChunk, n) * recordLength;
+    platform::LargeBuffer own;
+    if (spare.size() < chunkLength) own = platform::LargeBuffer(chunkLength);
+    platform::LargeBuffer& chunk = own.data() ? own : spare;
+    if (chunk.data() == nullptr || chunk.size() < chunkLength) return false;
     for (std::size_t i = 0; i < n; i += perChunk) {
         const std::size_t end = std::min(n, i + perChunk);
         unsigned char* p = chunk.data();
@@ -417,7 +422,7 @@ int dbf::sort(const char* key, const char* target) {
                     files& file = *tableFile;
                     if (file.seek(static_cast<std::int32_t>(headLength), FILE_BEGIN) ==
                         headLength) {
-                        if (writeSorted(file, items, n, area.data(), recLength)) {
+                        if (writeSorted(file, items, n, area.data(), recLength, scratchSpace)) {
                             result = 1;
                         } else if (file.seek(static_cast<std::int32_t>(headLength),
                                              FILE_BEGIN) == headLength) {
@@ -430,7 +435,7 @@ int dbf::sort(const char* key, const char* target) {
                     if (out.open(GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                  OPEN_ALWAYS, FILE_FLAG_RANDOM_ACCESS | FILE_ATTRIBUTE_NORMAL) &&
                         writeAllBytes(out, head.data(), headLength) &&
-                        writeSorted(out, items, n, area.data(), recLength))
+                        writeSorted(out, items, n, area.data(), recLength, scratchSpace))
                         result = 1;
                     out.close();
                 }

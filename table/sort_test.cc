@@ -263,6 +263,23 @@ TEST_F(SortTest, FailedWritesAndReadsLeaveTheTableByteIdentical) {
     }
 }
 
+// Records narrower than the sort's per-record scratch are gathered in that
+// scratch for writing.
+TEST_F(SortTest, NarrowRecords) {
+    TableImage t;
+    t.fields = {{"K", 'C', 3}};
+    std::mt19937 rng(3);
+    for (int i = 0; i < 2000; ++i) t.records.push_back(std::to_string(100 + rng() % 900));
+    platform::failOperation(platform::Op::write, 1);
+    EXPECT_EQ(sortTable(t, "K"), 0);
+    EXPECT_TRUE(testutil::readAll(path) == t.bytes());
+    platform::resetFaults();
+    ASSERT_EQ(sortTable(t, "K"), 1);
+    TableImage sorted = t;
+    std::sort(sorted.records.begin(), sorted.records.end());
+    EXPECT_TRUE(testutil::readAll(path) == sorted.bytes());
+}
+
 // The fast sort must give exactly the order of a stable sort with the
 // comparator, whatever the keys look like: shared prefixes longer than eight
 // bytes, equal keys, zero bytes inside key fields, accented letters.
