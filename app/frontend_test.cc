@@ -1,11 +1,10 @@
 // The tool as a user runs it: the real executable, its messages byte for
 // byte, its exit status, and the files it must leave alone.
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
@@ -44,7 +43,8 @@ ToolRun runTool(std::vector<std::string> args, const std::string& cwd = ".") {
     std::string out;
     char buf[4096];
     ssize_t n;
-    while ((n = read(pipeFds[0], buf, sizeof buf)) > 0) out.append(buf, static_cast<std::size_t>(n));
+    while ((n = read(pipeFds[0], buf, sizeof buf)) > 0)
+        out.append(buf, static_cast<std::size_t>(n));
     close(pipeFds[0]);
     int status = 0;
     waitpid(pid, &status, 0);
@@ -54,13 +54,16 @@ ToolRun runTool(std::vector<std::string> args, const std::string& cwd = ".") {
 TableImage people() {
     TableImage t;
     t.fields = {{"NAME", 'C', 6}, {"CITY", 'C', 4}};
-    t.records = {"Zoe   Pecs", "Adam  Gyor", "Adam  Eger", "\xB5" "bel  Pecs"};
+    t.records = {"Zoe   Pecs", "Adam  Gyor", "Adam  Eger",
+                 "\xB5"
+                 "bel  Pecs"};
     return t;
 }
 
 TEST(FrontEnd, WrongArgumentCountShowsUsage) {
     const std::string usage =
-        "Usage : tabulo <file name> <sort key>\n  Example : tabulo sys01.dbf \"_sys01_01+ _sys01_02\"";
+        "Usage : tabulo <file name> <sort key>\n  Example : tabulo sys01.dbf \"_sys01_01+ "
+        "_sys01_02\"";
     for (const auto& args : std::vector<std::vector<std::string>>{{}, {"a.dbf"}, {"a", "b", "c"}}) {
         ToolRun r = runTool(args);
         EXPECT_EQ(r.out, banner + usage);
@@ -76,7 +79,10 @@ TEST(FrontEnd, SortsInPlaceWithTheNormalisedKey) {
     EXPECT_EQ(r.out, banner + "O.K.\n");
     EXPECT_EQ(r.status, 0);
     TableImage sorted = people();
-    sorted.records = {"\xB5" "bel  Pecs", "Adam  Eger", "Adam  Gyor", "Zoe   Pecs"};
+    sorted.records = {
+        "\xB5"
+        "bel  Pecs",
+        "Adam  Eger", "Adam  Gyor", "Zoe   Pecs"};
     EXPECT_EQ(testutil::readAll(path), sorted.bytes());
 }
 

@@ -1,3 +1,5 @@
 #include "app/frontend.h"
 
-int main(int argc, char** argv) { return runFrontEnd(argc, argv, stdout); }
+int main(int argc, char** argv) {
+    return runFrontEnd(argc, argv, stdout);
+}

@@ -10,11 +10,10 @@
 //
 //   sort_bench [--records=N] [google benchmark flags]
 //   sort_bench [--records=N] --make=<path>   writes the table and ends
+#include <benchmark/benchmark.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <benchmark/benchmark.h>
 
 #include <algorithm>
 #include <chrono>
@@ -38,9 +37,15 @@ fs::path master, work, linesMaster, linesWork, linesOut;
 // The Hungarian alphabet in code page 852: small letters, then capitals at
 // the same places.
 const std::string smallLetters =
-    "a\xA0" "bcde\x82" "fghi\xA1" "jklmno\xA2\x94\x8Bpqrstu\xA3\x81\xFBvwxyz";
+    "a\xA0"
+    "bcde\x82"
+    "fghi\xA1"
+    "jklmno\xA2\x94\x8Bpqrstu\xA3\x81\xFBvwxyz";
 const std::string capitalLetters =
-    "A\xB5" "BCDE\x90" "FGHI\xD6" "JKLMNO\xE0\x99\x8APQRSTU\xE9\x9A\xEBVWXYZ";
+    "A\xB5"
+    "BCDE\x90"
+    "FGHI\xD6"
+    "JKLMNO\xE0\x99\x8APQRSTU\xE9\x9A\xEBVWXYZ";
 
 // A capitalised random word of `from` to `to` letters.
 std::string word(std::mt19937_64& rng, int from, int to) {
@@ -64,8 +69,8 @@ void makeTable() {
         const char* name;
         char type;
         int length, decimals;
-    } fields[] = {{"NAME", 'C', 20, 0},  {"CITY", 'C', 15, 0}, {"AMOUNT", 'N', 12, 2},
-                  {"BORN", 'D', 8, 0},   {"FLAG", 'L', 1, 0},  {"NOTE", 'C', 10, 0}};
+    } fields[] = {{"NAME", 'C', 20, 0}, {"CITY", 'C', 15, 0}, {"AMOUNT", 'N', 12, 2},
+                  {"BORN", 'D', 8, 0},  {"FLAG", 'L', 1, 0},  {"NOTE", 'C', 10, 0}};
     const int nFields = 6, recLength = 67, headLength = 32 + 32 * nFields + 2;
     std::string head(32, '\0');
     head[0] = 0x03;
@@ -97,7 +102,8 @@ void makeTable() {
     lines.reserve(static_cast<std::size_t>(recordCount) * recLength);
     char buf[64];
     for (long i = 0; i < recordCount; ++i) {
-        std::string rec = pad(word(rng, 4, 10) + " " + word(rng, 3, 8), 20) + pad(word(rng, 4, 14), 15);
+        std::string rec =
+            pad(word(rng, 4, 10) + " " + word(rng, 3, 8), 20) + pad(word(rng, 4, 14), 15);
         std::snprintf(buf, sizeof buf, "%12.2f", static_cast<double>(rng() % 10000000) / 100.0);
         rec += buf;
         std::snprintf(buf, sizeof buf, "%04d%02d%02d", 1930 + static_cast<int>(rng() % 80),
@@ -105,7 +111,8 @@ void makeTable() {
         rec += buf;
         rec += (rng() & 1) ? 'T' : 'F';
         std::string note(10, ' ');
-        for (int k = 0; k < 7; ++k) note[static_cast<std::size_t>(k)] = static_cast<char>('a' + rng() % 26);
+        for (int k = 0; k < 7; ++k)
+            note[static_cast<std::size_t>(k)] = static_cast<char>('a' + rng() % 26);
         rec += note;
         body += ' ';
         body += rec;
@@ -204,9 +211,10 @@ void summary() {
         std::printf("%-18s %8.1f ms %10.2f %10.2f %12.1f\n", name, t * 1000, t / floorT, t / gnuT,
                     static_cast<double>(peakKiB[name]) / 1024.0);
     }
-    std::printf("targets: tabulo <= 4.00 x floor and <= 0.40 x GNU sort; peak <= %.1f MiB "
-                "(file + 32 B/record + 16 MiB)\n",
-                limitMiB);
+    std::printf(
+        "targets: tabulo <= 4.00 x floor and <= 0.40 x GNU sort; peak <= %.1f MiB "
+        "(file + 32 B/record + 16 MiB)\n",
+        limitMiB);
 }
 
 }  // namespace
@@ -242,13 +250,22 @@ int main(int argc, char** argv) {
 
     for (const char* mode : {"hungarian", "plain"})
         benchmark::RegisterBenchmark((std::string("tabulo/") + mode).c_str(), BM_Tool, mode)
-            ->UseManualTime()->Iterations(1)->Repetitions(7)->ReportAggregatesOnly(true)
+            ->UseManualTime()
+            ->Iterations(1)
+            ->Repetitions(7)
+            ->ReportAggregatesOnly(true)
             ->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("io_floor", BM_IoFloor)
-        ->UseManualTime()->Iterations(1)->Repetitions(7)->ReportAggregatesOnly(true)
+        ->UseManualTime()
+        ->Iterations(1)
+        ->Repetitions(7)
+        ->ReportAggregatesOnly(true)
         ->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("gnu_sort", BM_GnuSort)
-        ->UseManualTime()->Iterations(1)->Repetitions(7)->ReportAggregatesOnly(true)
+        ->UseManualTime()
+        ->Iterations(1)
+        ->Repetitions(7)
+        ->ReportAggregatesOnly(true)
         ->Unit(benchmark::kMillisecond);
     benchmark::Initialize(&restCount, rest.data());
     benchmark::RunSpecifiedBenchmarks();

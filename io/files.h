@@ -12,7 +12,7 @@
 #include "io/platform.h"
 
 class files {
-public:
+  public:
     // Names the file; opens nothing. The line buffer holds lineBufferSize bytes.
     files(const char* name, int lineBufferSize);
     ~files();
@@ -59,7 +59,7 @@ public:
     int information(platform::FileInformation* info);
     std::uint32_t fileType();
 
-private:
+  private:
     platform::Handle handle = platform::nullHandle;
     std::int32_t lastLockOffset = 0;
     std::int32_t endReached = 0;

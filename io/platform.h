@@ -111,7 +111,7 @@ int findOrdinaryFile(const char* pattern);
 // buffer of many megabytes costs a few page faults instead of thousands.
 // `data()` is null when the memory could not be had.
 class LargeBuffer {
-public:
+  public:
     LargeBuffer() = default;
     explicit LargeBuffer(std::size_t size);
     ~LargeBuffer();
@@ -122,7 +122,7 @@ public:
     unsigned char* data() const { return bytes; }
     std::size_t size() const { return length; }
 
-private:
+  private:
     unsigned char* bytes = nullptr;
     std::size_t length = 0;
 };

@@ -6,8 +6,8 @@
 #include <limits>
 #include <string>
 
-#include "util/numtext.h"
 #include "tests/settings_fixture.h"
+#include "util/numtext.h"
 #include "util/settings.h"
 
 namespace {

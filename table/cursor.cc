@@ -14,8 +14,8 @@ void dbf::clearRecord() {
 }
 
 std::uint32_t dbf::recordPosition(std::int64_t recNo) const {
-    std::int64_t p = static_cast<std::int64_t>(header.headerLength()) +
-                     recNo * header.recordLength();
+    std::int64_t p =
+        static_cast<std::int64_t>(header.headerLength()) + recNo * header.recordLength();
     if (p < 0 || p >= static_cast<std::int64_t>(INVALID_POSITION)) return INVALID_POSITION;
     return static_cast<std::uint32_t>(p);
 }
@@ -51,9 +51,8 @@ int dbf::readRecord(int d) {
         return readCurrent();
     }
     const std::uint32_t p = tableFile->tell();
-    const std::uint32_t to =
-        tableFile->seek(static_cast<std::int32_t>((static_cast<std::int64_t>(d) - 1) * length),
-                        FILE_CURRENT);
+    const std::uint32_t to = tableFile->seek(
+        static_cast<std::int32_t>((static_cast<std::int64_t>(d) - 1) * length), FILE_CURRENT);
     if (to == INVALID_POSITION || to < static_cast<std::uint32_t>(header.headerLength())) {
         tableFile->seek(static_cast<std::int32_t>(p), FILE_BEGIN);
         return 0;
@@ -163,8 +162,8 @@ int dbf::setRecCount(std::int32_t n) {
     unsigned char bytes[4];
     format::put32(bytes, n);
     std::uint32_t written = 0;
-    if (fileLocked && tableFile->seek(4, FILE_BEGIN) == 4 &&
-        tableFile->write(bytes, 4, &written) && written == 4) {
+    if (fileLocked && tableFile->seek(4, FILE_BEGIN) == 4 && tableFile->write(bytes, 4, &written) &&
+        written == 4) {
         header.setRecordCount(n);
         result = 1;
     }

@@ -14,7 +14,7 @@ using testutil::TableImage;
 
 // Five records "1" to "5" in a one-field table; `deleted` marks some.
 class CursorTest : public ::testing::Test {
-protected:
+  protected:
     void make(std::vector<bool> deleted = {}) {
         TableImage t;
         t.fields = {{"N", 'C', 1}};

@@ -1,9 +1,10 @@
 // The table object: construction, open and close, and the field lookups.
+#include "table/dbf.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cstring>
 
-#include "table/dbf.h"
 #include "util/settings.h"
 
 namespace {
@@ -16,7 +17,9 @@ constexpr int LINE_BUFFER = 512;
 // The memo buffer of a table with a memo file.
 constexpr std::size_t MEMO_BUFFER_SIZE = 64000;
 
-int acceptAll(dbf&) { return 1; }
+int acceptAll(dbf&) {
+    return 1;
+}
 
 bool equalIgnoringAsciiCase(const char* a, const char* b) {
     for (;; ++a, ++b) {
@@ -160,8 +163,7 @@ int dbf::close() {
 int dbf::fieldIndex(const char* name) const {
     if (name == nullptr) return -1;
     for (int i = 0; i < numFields; ++i)
-        if (equalIgnoringAsciiCase(descriptors[static_cast<std::size_t>(i)].name(), name))
-            return i;
+        if (equalIgnoringAsciiCase(descriptors[static_cast<std::size_t>(i)].name(), name)) return i;
     return -1;
 }
 
@@ -192,8 +194,14 @@ char dbf::fieldType(int field) const {
     return descriptors[static_cast<std::size_t>(field)].type();
 }
 
-std::int16_t dbf::recordLength() const { return header.recordLength(); }
+std::int16_t dbf::recordLength() const {
+    return header.recordLength();
+}
 
-std::int32_t dbf::headerLength() const { return header.headerLength(); }
+std::int32_t dbf::headerLength() const {
+    return header.headerLength();
+}
 
-int dbf::deleteFile(const char* name) { return name ? platform::deleteFile(name) : 0; }
+int dbf::deleteFile(const char* name) {
+    return name ? platform::deleteFile(name) : 0;
+}

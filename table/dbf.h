@@ -34,7 +34,7 @@ class dbf;
 using FilterHook = int (*)(dbf& table);
 
 class dbf {
-public:
+  public:
     // Names the table file `path` and its memo file (the same path with its
     // last character replaced by 'T'). Opens nothing.
     explicit dbf(const char* path);
@@ -123,7 +123,7 @@ public:
     // the ANSI code page of callers.
     std::int32_t oemConvert = 1;
 
-private:
+  private:
     friend struct SortAccess;
 
     bool hidden();

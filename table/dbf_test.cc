@@ -80,7 +80,9 @@ struct Damage {
     void (*apply)(std::string& bytes);
 };
 
-void setByte(std::string& s, std::size_t at, int v) { s[at] = static_cast<char>(v); }
+void setByte(std::string& s, std::size_t at, int v) {
+    s[at] = static_cast<char>(v);
+}
 
 TEST(DbfOpen, RefusesDamagedTablesAndLeavesThemAlone) {
     const Damage cases[] = {
@@ -95,13 +97,15 @@ TEST(DbfOpen, RefusesDamagedTablesAndLeavesThemAlone) {
         {"record length below the fields", [](std::string& s) { setByte(s, 10, 27); }},
         {"record length negative", [](std::string& s) { setByte(s, 11, 0x80); }},
         {"N field of width 21", [](std::string& s) { setByte(s, 32 + 32 + 16, 21); }},
-        {"N field of width 21 last", [](std::string& s) {
+        {"N field of width 21 last",
+         [](std::string& s) {
              setByte(s, 32 + 3 * 32 + 11, 'N');
              setByte(s, 32 + 3 * 32 + 16, 21);
          }},
         {"C field high length byte", [](std::string& s) { setByte(s, 32 + 17, 1); }},
         {"C field length sign bit", [](std::string& s) { setByte(s, 32 + 17, 0x80); }},
-        {"name fills 11 bytes", [](std::string& s) {
+        {"name fills 11 bytes",
+         [](std::string& s) {
              for (int i = 0; i < 11; ++i) setByte(s, 32 + i, 'A');
          }},
         {"descriptors past the file", [](std::string& s) { s.resize(32 + 40); }},

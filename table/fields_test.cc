@@ -14,7 +14,7 @@ using testutil::ScratchDir;
 using testutil::TableImage;
 
 class FieldsTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         TableImage t;
         t.fields = {{"TEXT", 'C', 5}, {"AMOUNT", 'N', 8, 2}, {"WHOLE", 'N', 5, 0},
@@ -132,7 +132,10 @@ TEST_F(FieldsTest, DateDigits) {
 }
 
 TEST_F(FieldsTest, RecordTextAndImage) {
-    std::string image = " \xF5" "bc  " + std::string(32, ' ');
+    std::string image =
+        " \xF5"
+        "bc  " +
+        std::string(32, ' ');
     image.resize(64, '\0');
     ASSERT_EQ(table->setRecordImage(image.data()), 1);
     EXPECT_EQ(table->record()[1], '\x8B');

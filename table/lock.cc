@@ -7,8 +7,7 @@
 
 int dbf::lockRecord() {
     if (!opened || lockLength != 0) return 0;
-    const std::int64_t start =
-        static_cast<std::int64_t>(tableFile->tell()) - header.recordLength();
+    const std::int64_t start = static_cast<std::int64_t>(tableFile->tell()) - header.recordLength();
     if (start < header.headerLength()) return 0;  // no current record to lock
     lockOffset = static_cast<std::int32_t>(start);
     lockLength = header.recordLength();

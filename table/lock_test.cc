@@ -1,9 +1,8 @@
 // Record and file locks, between two table objects of one process and
 // between processes.
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <functional>
 
@@ -80,10 +79,11 @@ TEST(Locks, AnotherProcessIsRefused) {
     table.goTo(2);
     ASSERT_EQ(table.lockRecord(), 1);
     EXPECT_EQ(inChild(path, [](dbf& t) { return t.lockFile(); }), 0);
-    EXPECT_EQ(inChild(path, [](dbf& t) {
-                  t.goTo(3);
-                  return t.lockRecord();
-              }),
+    EXPECT_EQ(inChild(path,
+                      [](dbf& t) {
+                          t.goTo(3);
+                          return t.lockRecord();
+                      }),
               1);
     table.unlockFile();
     EXPECT_EQ(inChild(path, [](dbf& t) { return t.lockFile(); }), 1);

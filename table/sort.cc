@@ -21,8 +21,8 @@
 // part-way the original record bytes are written back.
 #include <algorithm>
 #include <array>
-#include <memory>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <string>
 #include <vector>
@@ -61,7 +61,7 @@ struct Piece {
 // The key of the records of one table: where its pieces lie and which
 // weights apply (none for the plain order).
 class KeyShape {
-public:
+  public:
     KeyShape(std::vector<Piece> p, const unsigned char* w) : pieces(std::move(p)), weights(w) {
         // Key fields that follow each other in the record form one span.
         spanStart = pieces.empty() ? 0 : pieces.front().offset;
@@ -100,8 +100,7 @@ public:
             if (((raw - 0x0101010101010101ull) & ~raw & 0x8080808080808080ull) == 0) {
                 if (weights == nullptr) return __builtin_bswap64(raw);
                 std::uint64_t v = 0;
-                for (int i = 0; i < 8; ++i)
-                    v = (v << 8) | weights[(raw >> (8 * i)) & 0xFF];
+                for (int i = 0; i < 8; ++i) v = (v << 8) | weights[(raw >> (8 * i)) & 0xFF];
                 return v;
             }
         }
@@ -147,7 +146,7 @@ public:
         }
     }
 
-private:
+  private:
     static std::size_t pieceLength(const unsigned char* p, std::size_t length) {
         const void* zero = std::memchr(p, 0, length);
         return zero ? static_cast<std::size_t>(static_cast<const unsigned char*>(zero) - p)
@@ -168,14 +167,14 @@ struct Item {
 };
 
 class RecordSorter {
-public:
+  public:
     RecordSorter(const KeyShape& s, const unsigned char* records, std::size_t length)
         : shape(s), area(records), recordLength(length) {}
 
     // `scratch` holds as many items as `items`.
     void sort(Item* items, Item* scratch, std::size_t n) { sortRange(items, scratch, n, 0); }
 
-private:
+  private:
     const unsigned char* record(const Item& it) const {
         return area + static_cast<std::size_t>(it.index) * recordLength;
     }
@@ -273,7 +272,8 @@ private:
                 start[v] = sum;
                 sum += count[v];
             }
-            for (std::size_t i = 0; i < n; ++i) to[start[(from[i].group >> shift) & 0xFF]++] = from[i];
+            for (std::size_t i = 0; i < n; ++i)
+                to[start[(from[i].group >> shift) & 0xFF]++] = from[i];
             std::swap(from, to);
         }
         if (from != a) std::copy(from, from + n, a);
@@ -352,7 +352,9 @@ bool writeAllBytes(files& out, const void* data, std::size_t length) {
 
 }  // namespace
 
-int plainKeyCompare(const void* a, const void* b) { return compareWith(a, b, nullptr); }
+int plainKeyCompare(const void* a, const void* b) {
+    return compareWith(a, b, nullptr);
+}
 
 int weightedKeyCompare(const void* a, const void* b) {
     return compareWith(a, b, activeWeights());
@@ -424,8 +426,8 @@ int dbf::sort(const char* key, const char* target) {
                         headLength) {
                         if (writeSorted(file, items, n, area.data(), recLength, scratchSpace)) {
                             result = 1;
-                        } else if (file.seek(static_cast<std::int32_t>(headLength),
-                                             FILE_BEGIN) == headLength) {
+                        } else if (file.seek(static_cast<std::int32_t>(headLength), FILE_BEGIN) ==
+                                   headLength) {
                             // Put the original records back.
                             writeAllBytes(file, area.data(), areaLength);
                         }

@@ -1,10 +1,9 @@
 // The record sort: the order of both comparisons, the key rules, the bytes
 // it must leave alone, and the refusals that must leave the table
 // byte-identical.
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <random>
@@ -23,7 +22,7 @@ using testutil::ScratchDir;
 using testutil::TableImage;
 
 class SortTest : public ::testing::Test {
-protected:
+  protected:
     void TearDown() override {
         platform::resetFaults();
         setting(SET_HUN_CMP, "1");
@@ -47,7 +46,8 @@ protected:
         std::vector<std::string> out;
         const auto h = static_cast<std::size_t>(t.headerLength());
         const auto r = static_cast<std::size_t>(t.recordLength());
-        for (std::size_t i = 0; i < t.records.size(); ++i) out.push_back(bytes.substr(h + i * r, r));
+        for (std::size_t i = 0; i < t.records.size(); ++i)
+            out.push_back(bytes.substr(h + i * r, r));
         return out;
     }
     std::vector<std::string> firstField(const TableImage& t, std::size_t width) {
@@ -76,22 +76,42 @@ TableImage names(std::vector<std::string> values, int width = 8) {
 
 TEST_F(SortTest, HungarianOrderFoldsAccentsButNotCase) {
     // Code page 852: 0xB5 is Á, 0xA0 is á, 0x90 is É.
-    const TableImage t = names({"Bela", "\xB5" "bel", "Adam", "abc", "\xA0" "b", "Zoli", "\x90va", "Eva"});
+    const TableImage t = names({"Bela",
+                                "\xB5"
+                                "bel",
+                                "Adam", "abc",
+                                "\xA0"
+                                "b",
+                                "Zoli", "\x90va", "Eva"});
     ASSERT_EQ(sortTable(t, "NAME"), 1);
-    EXPECT_EQ(firstField(t, 8), (std::vector<std::string>{"\xB5" "bel", "Adam", "Bela", "\x90va",
-                                                          "Eva", "Zoli", "\xA0" "b", "abc"}));
+    EXPECT_EQ(firstField(t, 8), (std::vector<std::string>{"\xB5"
+                                                          "bel",
+                                                          "Adam", "Bela", "\x90va", "Eva", "Zoli",
+                                                          "\xA0"
+                                                          "b",
+                                                          "abc"}));
     // In byte order the accented capitals follow every ASCII letter.
     setting(SET_HUN_CMP, "0");
     ASSERT_EQ(sortTable(t, "NAME"), 1);
-    EXPECT_EQ(firstField(t, 8), (std::vector<std::string>{"Adam", "Bela", "Eva", "Zoli", "abc",
-                                                          "\x90va", "\xA0" "b", "\xB5" "bel"}));
+    EXPECT_EQ(firstField(t, 8),
+              (std::vector<std::string>{"Adam", "Bela", "Eva", "Zoli", "abc", "\x90va",
+                                        "\xA0"
+                                        "b",
+                                        "\xB5"
+                                        "bel"}));
 }
 
 TEST_F(SortTest, AnsiTablesUseTheAnsiWeights) {
     // Windows-1250: 0xC1 is Á. The setting is restored after the sort.
-    const TableImage t = names({"B", "\xC1" "b", "A"});
+    const TableImage t = names({"B",
+                                "\xC1"
+                                "b",
+                                "A"});
     ASSERT_EQ(sortTable(t, "name", false), 1);
-    EXPECT_EQ(firstField(t, 8), (std::vector<std::string>{"A", "\xC1" "b", "B"}));
+    EXPECT_EQ(firstField(t, 8), (std::vector<std::string>{"A",
+                                                          "\xC1"
+                                                          "b",
+                                                          "B"}));
     EXPECT_STREQ(setting(SET_OEMTOANSI), "1");
 }
 
@@ -319,8 +339,7 @@ TEST_F(SortTest, SameOrderAsAStableSortWithTheComparator) {
         sortKeyFields[1] = 2;
         sortKeyFields[2] = -1;
         std::vector<std::string> expected;
-        for (std::size_t i = 0; i < t.records.size(); ++i)
-            expected.push_back(" " + t.records[i]);
+        for (std::size_t i = 0; i < t.records.size(); ++i) expected.push_back(" " + t.records[i]);
         auto cmp = weighted ? weightedKeyCompare : plainKeyCompare;
         std::stable_sort(expected.begin(), expected.end(),
                          [cmp](const std::string& x, const std::string& y) {
@@ -347,9 +366,13 @@ TEST(SortComparators, PlainAndWeighted) {
     } cases[] = {
         {" abcde", " abcde", 0, 0},
         {" abcdd", " abcde", -1, -1},
-        {" \xA0" "bcde", " abcde", 1, 0},  // á weighs as a
-        {" \xA0" "bcde", " bbcde", 1, -1},
-        {" Zbcde", " abcde", -1, -1},      // capitals first in both orders
+        {" \xA0"
+         "bcde",
+         " abcde", 1, 0},  // á weighs as a
+        {" \xA0"
+         "bcde",
+         " bbcde", 1, -1},
+        {" Zbcde", " abcde", -1, -1},  // capitals first in both orders
         // A zero byte ends its field's piece; the next field follows on.
         {std::string(" a\0cde", 6), " adexx", -1, -1},
         {std::string(" a\0cde", 6), " ad   ", 1, 1},

@@ -11,7 +11,7 @@
 namespace testutil {
 
 class KeepSettings : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         for (int i = 0; i < SETTING_COUNT; ++i) saved[i] = setting(i);
     }
@@ -20,7 +20,7 @@ protected:
             if (!saved[i].empty()) setting(i, saved[i].c_str());
     }
 
-private:
+  private:
     std::string saved[SETTING_COUNT];
 };
 

@@ -11,7 +11,7 @@ namespace testutil {
 
 // A fresh directory under the system's temp folder, removed with the object.
 class ScratchDir {
-public:
+  public:
     ScratchDir();
     ~ScratchDir();
     ScratchDir(const ScratchDir&) = delete;
@@ -19,7 +19,7 @@ public:
     const std::filesystem::path& path() const { return dir; }
     std::string file(const std::string& name) const { return (dir / name).string(); }
 
-private:
+  private:
     std::filesystem::path dir;
 };
 

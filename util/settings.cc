@@ -108,7 +108,8 @@ int formatNumber(long double value, char* out) {
     // left-aligns, a negative precision stands for the default of six.
     int width = settingInt(SET_NUMLEN);
     int decimals = settingInt(SET_DECIMAL);
-    if (width > static_cast<int>(FORMAT_NUMBER_SIZE) || width < -static_cast<int>(FORMAT_NUMBER_SIZE))
+    if (width > static_cast<int>(FORMAT_NUMBER_SIZE) ||
+        width < -static_cast<int>(FORMAT_NUMBER_SIZE))
         return 0;
     if (decimals > static_cast<int>(FORMAT_NUMBER_SIZE)) return 0;
     int needed = std::snprintf(nullptr, 0, "%*.*Lf", width, decimals, value);

@@ -75,8 +75,13 @@ TEST_F(SettingsTest, TextToInt) {
     struct Case {
         const char* text;
         int value;
-    } cases[] = {{"", 0}, {"  12x", 12}, {"-3", -3}, {"+7", 7}, {"x", 0},
-                 {"99999999999999", 2147483647}, {"-99999999999999", -2147483647 - 1}};
+    } cases[] = {{"", 0},
+                 {"  12x", 12},
+                 {"-3", -3},
+                 {"+7", 7},
+                 {"x", 0},
+                 {"99999999999999", 2147483647},
+                 {"-99999999999999", -2147483647 - 1}};
     for (const auto& c : cases) EXPECT_EQ(textToInt(c.text), c.value) << c.text;
 }
 

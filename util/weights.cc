@@ -61,5 +61,9 @@ const Table ansi = buildAnsi();
 
 }  // namespace
 
-const unsigned char* oemWeights() { return oem.data(); }
-const unsigned char* ansiWeights() { return ansi.data(); }
+const unsigned char* oemWeights() {
+    return oem.data();
+}
+const unsigned char* ansiWeights() {
+    return ansi.data();
+}
