@@ -17,11 +17,13 @@
 class Number;
 
 // The seven kinds of right operand that the operators take.
+// clang-format off (it mistakes the pointer types below for comparisons)
 template <typename T>
 concept NumberOperand =
     std::same_as<T, int> || std::same_as<T, long> || std::same_as<T, float> ||
     std::same_as<T, double> || std::same_as<T, long double> || std::same_as<T, Number> ||
     std::is_same_v<std::decay_t<T>, const char*> || std::is_same_v<std::decay_t<T>, char*>;
+// clang-format on
 
 class Number {
   public:
