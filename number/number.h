@@ -17,7 +17,8 @@
 class Number;
 
 // The seven kinds of right operand that the operators take.
-// clang-format off (it mistakes the pointer types below for comparisons)
+// clang-format mistakes the pointer types below for comparisons.
+// clang-format off
 template <typename T>
 concept NumberOperand =
     std::same_as<T, int> || std::same_as<T, long> || std::same_as<T, float> ||
