@@ -248,25 +248,16 @@ int main(int argc, char** argv) {
     }
     makeTable();
 
+    // Every run is one child process, timed by hand; medians of seven.
+    auto configure = [](benchmark::internal::Benchmark* b) {
+        b->UseManualTime()->Iterations(1)->Repetitions(7)->ReportAggregatesOnly(true)->Unit(
+            benchmark::kMillisecond);
+    };
     for (const char* mode : {"hungarian", "plain"})
-        benchmark::RegisterBenchmark((std::string("tabulo/") + mode).c_str(), BM_Tool, mode)
-            ->UseManualTime()
-            ->Iterations(1)
-            ->Repetitions(7)
-            ->ReportAggregatesOnly(true)
-            ->Unit(benchmark::kMillisecond);
-    benchmark::RegisterBenchmark("io_floor", BM_IoFloor)
-        ->UseManualTime()
-        ->Iterations(1)
-        ->Repetitions(7)
-        ->ReportAggregatesOnly(true)
-        ->Unit(benchmark::kMillisecond);
-    benchmark::RegisterBenchmark("gnu_sort", BM_GnuSort)
-        ->UseManualTime()
-        ->Iterations(1)
-        ->Repetitions(7)
-        ->ReportAggregatesOnly(true)
-        ->Unit(benchmark::kMillisecond);
+        configure(
+            benchmark::RegisterBenchmark((std::string("tabulo/") + mode).c_str(), BM_Tool, mode));
+    configure(benchmark::RegisterBenchmark("io_floor", BM_IoFloor));
+    configure(benchmark::RegisterBenchmark("gnu_sort", BM_GnuSort));
     benchmark::Initialize(&restCount, rest.data());
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
