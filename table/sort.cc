@@ -9,12 +9,12 @@
 // strings, a key that is the beginning of another being the smaller.
 //
 // The sort does not call a comparator per comparison. It takes the key bytes
-// eight at a time as a big-endian number: the records are sorted by the first
-// eight key bytes with a least-significant-digit radix sort, and every run of
-// records that agree on them is sorted again by the next eight, and so on; short
-// runs are finished by insertion. Both steps are stable, so records with equal
-// keys keep their original order. Keys hold no zero bytes, so a zero in the
-// lowest byte of an eight-byte group means that the key ended inside it.
+// twelve at a time as one number: the records are sorted by the first twelve
+// key bytes with a radix sort, and every run of records that agree on them is
+// sorted again by the next twelve, and so on; short runs are finished by
+// insertion. Every step is stable, so records with equal keys keep their
+// original order. Keys hold no zero bytes, so a zero in the last byte of a
+// group means that the key ended inside it.
 //
 // A failed sort leaves the table file byte-identical: nothing is written
 // before everything was read and sorted, and when the in-place write fails
@@ -49,13 +49,26 @@ constexpr std::size_t KEY_MAX = 254;
 constexpr std::size_t WRITE_CHUNK = 4u << 20;
 // Runs up to this length are finished by insertion.
 constexpr std::size_t SMALL_RUN = 32;
-// Ranges up to this many items are radix sorted byte by byte from the lowest;
-// larger ones are first split by their highest varying byte.
-constexpr std::size_t CACHE_RUN = 1u << 15;
 
 struct Piece {
     std::size_t offset;
     std::size_t length;
+};
+
+// Key bytes are taken twelve at a time: the first eight, big-endian, in
+// `high`, the next four in `low`. The two order as the bytes do.
+constexpr std::size_t GROUP = 12;
+struct Group {
+    std::uint64_t high;
+    std::uint32_t low;
+    // Keys hold no zero bytes: a zero last byte means the key ended inside.
+    bool ended() const { return (low & 0xFF) == 0; }
+    auto operator<=>(const Group&) const = default;
+    // Byte b of the twelve, counted from the last (b = 0) to the first (11).
+    unsigned byte(int b) const {
+        return b < 4 ? (low >> (8 * b)) & 0xFFu
+                     : static_cast<unsigned>((high >> (8 * (b - 4))) & 0xFFu);
+    }
 };
 
 // The key of the records of one table: where its pieces lie and which
@@ -73,42 +86,37 @@ class KeyShape {
         }
     }
 
-    // Eight key bytes from key position `at`, big-endian, zero-padded behind
-    // the key's end.
-    std::uint64_t group(const unsigned char* record, std::size_t at) const {
+    // Twelve key bytes from key position `at`, zero-padded behind the key's
+    // end.
+    Group group(const unsigned char* record, std::size_t at) const {
         // The usual case: the key fields lie side by side and hold no zero
         // byte, so the key is the span itself.
-        if (contiguous && at + 8 <= spanLength &&
-            std::memchr(record + spanStart, 0, at + 8) == nullptr) {
-            const unsigned char* p = record + spanStart + at;
-            std::uint64_t v = 0;
-            for (int i = 0; i < 8; ++i) v = (v << 8) | weigh(p[i]);
-            return v;
-        }
+        if (contiguous && at + GROUP <= spanLength &&
+            std::memchr(record + spanStart, 0, at + GROUP) == nullptr)
+            return pack(record + spanStart + at);
         return slowGroup(record, at);
     }
 
     // Where the key's first field starts in the record.
     std::size_t keyStart() const { return spanStart; }
 
-    // The first eight key bytes, as group(record, 0).
-    std::uint64_t firstGroup(const unsigned char* record) const {
-        if (contiguous && spanLength >= 8) {
-            std::uint64_t raw;
-            std::memcpy(&raw, record + spanStart, 8);
-            // No zero byte among the eight (the usual bit test for one).
-            if (((raw - 0x0101010101010101ull) & ~raw & 0x8080808080808080ull) == 0) {
-                if (weights == nullptr) return __builtin_bswap64(raw);
-                std::uint64_t v = 0;
-                for (int i = 0; i < 8; ++i) v = (v << 8) | weights[(raw >> (8 * i)) & 0xFF];
-                return v;
-            }
+    // The first twelve key bytes, as group(record, 0), with the zero test done
+    // on whole words.
+    Group firstGroup(const unsigned char* record) const {
+        if (contiguous && spanLength >= GROUP) {
+            std::uint64_t high;
+            std::uint32_t low;
+            std::memcpy(&high, record + spanStart, 8);
+            std::memcpy(&low, record + spanStart + 8, 4);
+            if (((high - 0x0101010101010101ull) & ~high & 0x8080808080808080ull) == 0 &&
+                ((low - 0x01010101u) & ~low & 0x80808080u) == 0)
+                return pack(record + spanStart);
         }
         return slowGroup(record, 0);
     }
 
-    std::uint64_t slowGroup(const unsigned char* record, std::size_t at) const {
-        std::uint64_t v = 0;
+    Group slowGroup(const unsigned char* record, std::size_t at) const {
+        unsigned char bytes[GROUP] = {};
         std::size_t got = 0;
         for (const Piece& piece : pieces) {
             const unsigned char* p = record + piece.offset;
@@ -117,13 +125,15 @@ class KeyShape {
                 at -= n;
                 continue;
             }
-            const std::size_t take = std::min(n - at, 8 - got);
-            for (std::size_t i = 0; i < take; ++i) v = (v << 8) | weigh(p[at + i]);
+            const std::size_t take = std::min(n - at, GROUP - got);
+            std::memcpy(bytes + got, p + at, take);
             got += take;
             at = 0;
-            if (got == 8) return v;
+            if (got == GROUP) break;
         }
-        return got == 0 ? 0 : v << (8 * (8 - got));
+        // pack() weighs every byte; the padding stays zero because weights
+        // map only the zero byte to zero.
+        return pack(bytes);
     }
 
     // The whole key, at most KEY_MAX bytes.
@@ -139,14 +149,23 @@ class KeyShape {
 
     // Compares the keys of two records from key position `at` on.
     int compare(const unsigned char* a, const unsigned char* b, std::size_t at) const {
-        for (;; at += 8) {
-            const std::uint64_t ga = group(a, at), gb = group(b, at);
+        for (;; at += GROUP) {
+            const Group ga = group(a, at), gb = group(b, at);
             if (ga != gb) return ga < gb ? -1 : 1;
-            if ((ga & 0xFF) == 0) return 0;
+            if (ga.ended()) return 0;
         }
     }
 
   private:
+    // Twelve bytes, weighed, as a group.
+    Group pack(const unsigned char* p) const {
+        Group g{0, 0};
+        for (std::size_t i = 0; i < 8; ++i) g.high = (g.high << 8) | weigh(p[i]);
+        for (std::size_t i = 8; i < GROUP; ++i)
+            g.low = static_cast<std::uint32_t>((g.low << 8) | weigh(p[i]));
+        return g;
+    }
+
     static std::size_t pieceLength(const unsigned char* p, std::size_t length) {
         const void* zero = std::memchr(p, 0, length);
         return zero ? static_cast<std::size_t>(static_cast<const unsigned char*>(zero) - p)
@@ -162,8 +181,14 @@ class KeyShape {
 };
 
 struct Item {
-    std::uint64_t group;  // eight key bytes at the current key position
+    std::uint64_t high;  // the group of key bytes at the current key position
+    std::uint32_t low;
     std::uint32_t index;  // record number - 1
+    Group group() const { return {high, low}; }
+    void setGroup(const Group& g) {
+        high = g.high;
+        low = g.low;
+    }
 };
 
 class RecordSorter {
@@ -185,14 +210,14 @@ class RecordSorter {
             return;
         }
         radixSort(a, tmp, n);
-        // Runs that agree on these eight bytes and go on behind them are
-        // sorted by the next eight.
+        // Runs that agree on these bytes and go on behind them are sorted by
+        // the next group.
         for (std::size_t i = 0; i < n;) {
             std::size_t j = i + 1;
-            while (j < n && a[j].group == a[i].group) ++j;
-            if (j - i > 1 && (a[i].group & 0xFF) != 0 && at + 8 < KEY_MAX) {
-                regroup(a + i, j - i, at + 8);
-                sortRange(a + i, tmp + i, j - i, at + 8);
+            while (j < n && a[j].high == a[i].high && a[j].low == a[i].low) ++j;
+            if (j - i > 1 && !a[i].group().ended() && at + GROUP < KEY_MAX) {
+                regroup(a + i, j - i, at + GROUP);
+                sortRange(a + i, tmp + i, j - i, at + GROUP);
             }
             i = j;
         }
@@ -204,7 +229,7 @@ class RecordSorter {
         constexpr std::size_t AHEAD = 8;
         for (std::size_t r = 0; r < n; ++r) {
             if (r + AHEAD < n) __builtin_prefetch(record(a[r + AHEAD]) + shape.keyStart() + at);
-            a[r].group = shape.group(record(a[r]), at);
+            a[r].setGroup(shape.group(record(a[r]), at));
         }
     }
 
@@ -221,62 +246,47 @@ class RecordSorter {
     }
 
     bool less(const Item& x, const Item& y, std::size_t at) const {
-        if (x.group != y.group) return x.group < y.group;
-        if ((x.group & 0xFF) == 0) return false;
-        return shape.compare(record(x), record(y), at + 8) < 0;
+        const Group gx = x.group(), gy = y.group();
+        if (gx != gy) return gx < gy;
+        if (gx.ended()) return false;
+        return shape.compare(record(x), record(y), at + GROUP) < 0;
     }
 
-    // Stable radix sort on `group`, one byte per pass; byte positions on
-    // which all items agree are skipped. A range too large for the caches is
-    // first split by its highest varying byte, so that the passes over the
-    // lower bytes run inside cache-sized buckets.
-    static void radixSort(Item* a, Item* tmp, std::size_t n) {
-        std::array<std::array<std::uint32_t, 256>, 8> counts{};
-        for (std::size_t i = 0; i < n; ++i) {
-            std::uint64_t g = a[i].group;
-            for (int b = 0; b < 8; ++b, g >>= 8) ++counts[static_cast<std::size_t>(b)][g & 0xFF];
-        }
-        auto varies = [&](int b) {
-            return counts[static_cast<std::size_t>(b)][(a[0].group >> (8 * b)) & 0xFF] != n;
-        };
-        if (n > CACHE_RUN) {
-            int top = 7;
-            while (top >= 0 && !varies(top)) --top;
-            if (top < 0) return;
-            const auto& count = counts[static_cast<std::size_t>(top)];
-            std::array<std::uint32_t, 256> start{};
-            std::uint32_t sum = 0;
-            for (std::size_t v = 0; v < 256; ++v) {
-                start[v] = sum;
-                sum += count[v];
-            }
-            const unsigned shift = static_cast<unsigned>(8 * top);
-            for (std::size_t i = 0; i < n; ++i) tmp[start[(a[i].group >> shift) & 0xFF]++] = a[i];
-            std::copy(tmp, tmp + n, a);
-            std::size_t from = 0;
-            for (std::size_t v = 0; v < 256; ++v) {
-                if (count[v] > 1) radixSort(a + from, tmp + from, count[v]);
-                from += count[v];
+    // Stable most-significant-digit radix sort on the groups, from byte
+    // `b` down: the items are distributed by one byte into buckets, and each
+    // bucket is sorted the same way by the next byte. A byte on which all
+    // items of a range agree costs only its count; short buckets are
+    // finished by insertion on the whole group.
+    static void radixSort(Item* a, Item* tmp, std::size_t n, int b = static_cast<int>(GROUP) - 1) {
+        if (n <= SMALL_RUN) {
+            for (std::size_t i = 1; i < n; ++i) {
+                const Item x = a[i];
+                std::size_t j = i;
+                for (; j > 0 && x.group() < a[j - 1].group(); --j) a[j] = a[j - 1];
+                a[j] = x;
             }
             return;
         }
-        Item* from = a;
-        Item* to = tmp;
-        for (int b = 0; b < 8; ++b) {
-            if (!varies(b)) continue;
-            auto& count = counts[static_cast<std::size_t>(b)];
-            const unsigned shift = static_cast<unsigned>(8 * b);
-            std::array<std::uint32_t, 256> start{};
-            std::uint32_t sum = 0;
-            for (std::size_t v = 0; v < 256; ++v) {
-                start[v] = sum;
-                sum += count[v];
-            }
-            for (std::size_t i = 0; i < n; ++i)
-                to[start[(from[i].group >> shift) & 0xFF]++] = from[i];
-            std::swap(from, to);
+        std::array<std::uint32_t, 256> count{};
+        for (; b >= 0; --b) {
+            count.fill(0);
+            for (std::size_t i = 0; i < n; ++i) ++count[a[i].group().byte(b)];
+            if (count[a[0].group().byte(b)] != n) break;
         }
-        if (from != a) std::copy(from, from + n, a);
+        if (b < 0) return;
+        std::array<std::uint32_t, 256> start{};
+        std::uint32_t sum = 0;
+        for (std::size_t v = 0; v < 256; ++v) {
+            start[v] = sum;
+            sum += count[v];
+        }
+        for (std::size_t i = 0; i < n; ++i) tmp[start[a[i].group().byte(b)]++] = a[i];
+        std::copy(tmp, tmp + n, a);
+        std::size_t from = 0;
+        for (std::size_t v = 0; v < 256; ++v) {
+            if (count[v] > 1) radixSort(a + from, tmp + from, count[v], b - 1);
+            from += count[v];
+        }
     }
 
     const KeyShape& shape;
@@ -414,9 +424,10 @@ int dbf::sort(const char* key, const char* target) {
                     settingIs(SET_HUN_CMP, "1") ? activeWeights() : nullptr;
                 KeyShape shape = currentShape(weights);
                 auto* items = reinterpret_cast<Item*>(itemSpace.data());
-                for (std::size_t i = 0; i < n; ++i)
-                    items[i] = {shape.firstGroup(area.data() + i * recLength),
-                                static_cast<std::uint32_t>(i)};
+                for (std::size_t i = 0; i < n; ++i) {
+                    const Group g = shape.firstGroup(area.data() + i * recLength);
+                    items[i] = {g.high, g.low, static_cast<std::uint32_t>(i)};
+                }
                 RecordSorter(shape, area.data(), recLength)
                     .sort(items, reinterpret_cast<Item*>(scratchSpace.data()), n);
 
