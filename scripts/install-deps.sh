@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake make g++ clang libclang-rt-14-dev   # compilers, sanitizer and fuzzer runtimes
   libgtest-dev libgmock-dev libbenchmark-dev # tests and benchmarks
-  libc-bin                                    # iconv, to check the code-page tables
+  libc-bin locales                            # iconv and localedef, for the code-page and locale tests
   python3 python3-dbf shapelib                # other programs' .dbf writers, for interop tests
   time coreutils                              # GNU time and sort, for the benchmark
 )

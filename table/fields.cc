@@ -4,13 +4,13 @@
 // whole record.
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 
 #include "date/date.h"
 #include "io/codepage.h"
 #include "table/dbf.h"
+#include "util/numtext.h"
 
 namespace {
 
@@ -46,23 +46,15 @@ void dbf::dateDigits(const char* text, char* out) {
 void dbf::numberToField(int field, char* text, char* out) {
     out[0] = '\0';
     if (!opened || field < 0 || field >= numFields || text == nullptr) return;
-    const double value = std::strtod(text, nullptr);
+    // A decimal number (no hexadecimal, no infinities), read and printed
+    // the same whatever locale the application has set.
+    const double value = static_cast<double>(parseReal(text));
     if (std::strlen(text) > NUMBER_TEXT_MAX) text[NUMBER_TEXT_MAX] = '\0';
     const FieldInfo info = *fieldInfo(field);
     const int length = info.length;
     const int decimals = info.decimals;
-    // A rendering of any length is built in a string of its own; `out`
-    // receives at most its first FIELD_SCRATCH_SIZE - 1 characters.
-    std::string rendered;
-    const int needed = decimals > 0 ? std::snprintf(nullptr, 0, "%*.*f", length, decimals, value)
-                                    : std::snprintf(nullptr, 0, "%*f", length, value);
-    if (needed < 0) return;
-    rendered.resize(static_cast<std::size_t>(needed) + 1);
-    if (decimals > 0)
-        std::snprintf(rendered.data(), rendered.size(), "%*.*f", length, decimals, value);
-    else
-        std::snprintf(rendered.data(), rendered.size(), "%*f", length, value);
-    rendered.resize(static_cast<std::size_t>(needed));
+    // Without decimals the number is printed with six and cut at the point.
+    std::string rendered = fixedText(value, length, decimals > 0 ? decimals : 6);
     if (decimals == 0) {
         // Without decimals the integer part is kept: cut at the point and
         // right-align what remains.

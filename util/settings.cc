@@ -5,7 +5,10 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <vector>
+
+#include "util/numtext.h"
 
 namespace {
 
@@ -105,15 +108,14 @@ bool settingIs(int index, const char* text) {
 int formatNumber(long double value, char* out) {
     out[0] = '\0';
     // Width and decimals as printf takes them from '*': a negative width
-    // left-aligns, a negative precision stands for the default of six.
-    int width = settingInt(SET_NUMLEN);
-    int decimals = settingInt(SET_DECIMAL);
-    if (width > static_cast<int>(FORMAT_NUMBER_SIZE) ||
-        width < -static_cast<int>(FORMAT_NUMBER_SIZE))
-        return 0;
-    if (decimals > static_cast<int>(FORMAT_NUMBER_SIZE)) return 0;
-    int needed = std::snprintf(nullptr, 0, "%*.*Lf", width, decimals, value);
-    if (needed < 0 || static_cast<std::size_t>(needed) >= FORMAT_NUMBER_SIZE) return 0;
-    std::snprintf(out, FORMAT_NUMBER_SIZE, "%*.*Lf", width, decimals, value);
-    return needed;
+    // left-aligns, a negative precision stands for the default of six. The
+    // text is the same whatever locale the application has set.
+    const int width = settingInt(SET_NUMLEN);
+    const int decimals = settingInt(SET_DECIMAL);
+    constexpr int limit = static_cast<int>(FORMAT_NUMBER_SIZE);
+    if (width > limit || width < -limit || decimals > limit) return 0;
+    const std::string text = fixedText(value, width, decimals);
+    if (text.empty() || text.size() >= FORMAT_NUMBER_SIZE) return 0;
+    std::memcpy(out, text.c_str(), text.size() + 1);
+    return static_cast<int>(text.size());
 }
