@@ -47,7 +47,12 @@ int runFrontEnd(int argc, char** argv, std::FILE* out) {
         std::fflush(out);
         return CANNOT_OPEN;
     }
-    const int sorted = table.sort(key.c_str(), nullptr);
+    int sorted;
+    {
+        // A Ctrl-C or a terminate request waits until the table is whole again.
+        platform::DeferInterrupts hold;
+        sorted = table.sort(key.c_str(), nullptr);
+    }
     std::fputs(sorted ? "O.K.\n" : "The sort is unsuccesful.\n", out);
     std::fflush(out);
     return sorted ? OK : SORT_FAILED;

@@ -6,6 +6,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <csignal>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -134,6 +137,46 @@ TEST(FrontEnd, FailedSortLeavesTheTable) {
         EXPECT_EQ(r.status, 4) << key;
     }
     EXPECT_EQ(testutil::readAll(path), people().bytes());
+}
+
+// An interrupt at any moment leaves the table either as it was or sorted,
+// never half-written.
+TEST(FrontEnd, InterruptNeverLeavesAHalfWrittenTable) {
+    ScratchDir dir;
+    TableImage t;
+    t.fields = {{"K", 'C', 12}, {"PAD", 'C', 50}};
+    std::mt19937 rng(9);
+    for (int i = 0; i < 300000; ++i) {
+        std::string k(12, ' ');
+        for (auto& c : k) c = static_cast<char>('a' + rng() % 26);
+        t.records.push_back(k);
+    }
+    const std::string original = t.bytes();
+    const std::string path = dir.file("big.dbf");
+    testutil::writeAll(path, original);
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_EQ(runTool({path, "K"}).status, 0);
+    const auto whole = std::chrono::duration_cast<std::chrono::microseconds>(
+                           std::chrono::steady_clock::now() - start)
+                           .count();
+    const std::string sorted = testutil::readAll(path);
+    // The records are written in the last part of a run: interrupt there.
+    for (int percent : {40, 55, 65, 72, 78, 84, 88, 92, 96}) {
+        testutil::writeAll(path, original);
+        pid_t pid = fork();
+        if (pid == 0) {
+            const int devnull = open("/dev/null", O_WRONLY);
+            dup2(devnull, 1);
+            execl(TABULO_BIN, TABULO_BIN, path.c_str(), "K", static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        usleep(static_cast<useconds_t>(whole * percent / 100));
+        kill(pid, SIGINT);
+        waitpid(pid, nullptr, 0);
+        const std::string now = testutil::readAll(path);
+        EXPECT_TRUE(now == original || now == sorted)
+            << "interrupted at " << percent << "% of a run";
+    }
 }
 
 TEST(FrontEnd, ShippedSampleSorts) {

@@ -127,6 +127,22 @@ class LargeBuffer {
     std::size_t length = 0;
 };
 
+// While an object of this class lives, the signals that ask a process to end
+// (interrupt, quit, hang-up, terminate) and SIGPIPE are held back; they are
+// delivered when it is destroyed. A program wraps a rewrite of a file in one,
+// so that a Ctrl-C cannot stop it half-way.
+class DeferInterrupts {
+  public:
+    DeferInterrupts();
+    ~DeferInterrupts();
+    DeferInterrupts(const DeferInterrupts&) = delete;
+    DeferInterrupts& operator=(const DeferInterrupts&) = delete;
+
+  private:
+    unsigned char saved[128];  // the previous signal mask
+    bool active = false;
+};
+
 // The calendar date now: year (four digits), month 1-12, day 1-31.
 struct CalendarDate {
     std::uint32_t year, month, day;
