@@ -25,6 +25,12 @@ bool hasPrefix(std::string_view picture, std::string_view prefix) {
     return picture.substr(0, prefix.size()) == prefix;
 }
 
+// True for the four kinds of picture: date, number, logical and text.
+bool isKnownKind(std::string_view picture) {
+    return hasPrefix(picture, "@D") || hasPrefix(picture, "@N ") || hasPrefix(picture, "@L") ||
+           hasPrefix(picture, "@S");
+}
+
 bool isDigit(char c) {
     return isDigitChar(c) != 0;
 }
@@ -64,7 +70,11 @@ std::string numberLayout(std::string_view source, std::string_view picture) {
     const int w = static_cast<int>(p.size());
     const int l = static_cast<int>(s.size());
     const int sd = findText(sign, s.c_str());
-    const int pd = findText(sign, p.c_str());
+    // The decimal sign is looked for behind the "@N " prefix only: a sign
+    // such as ' ' or 'N' would otherwise be found in the prefix and turn
+    // every position into a fraction position.
+    const int inPositions = findText(sign, p.c_str() + 3);
+    const int pd = inPositions < 0 ? -1 : inPositions + 3;
     std::string r(p.size(), ' ');
 
     // The text the integer walk reads, and where it starts in it.
@@ -274,5 +284,9 @@ char* numberPicture(char* target, const Number& number, const char* picture) {
     const int whole = nines(pictureText.substr(0, point));
     const int decimals = point == std::string_view::npos ? 0 : nines(pictureText.substr(point + 1));
     std::string text = trimmedBlanks(fixedText(static_cast<long double>(number), whole, decimals));
+    // A picture of no known kind hands the text through whole, so it is held
+    // to what formatFixed's area holds: the caller cannot size a target for a
+    // number of any length.
+    if (!isKnownKind(pictureText) && text.size() >= NUMBER_TEXT_SIZE) text.clear();
     return applyPicture(target, text.data(), picture, 0);
 }

@@ -31,6 +31,8 @@ char* applyPicture(char* target, char* source, const char* picture, int directio
 
 // Shows a Number by a picture: the value is rounded to as many decimals as
 // the picture has '9's after its first '.', then laid out by applyPicture.
-// A picture without the "@N " prefix yields the rounded number unlaid.
-// Returns target.
+// A picture of no known kind yields the rounded number unlaid, at most 31
+// characters, so a target of 32 bytes holds it: a number that needs more
+// gives the empty text, as formatFixed does. Other pictures need the target
+// applyPicture names. Returns target.
 char* numberPicture(char* target, const Number& number, const char* picture);

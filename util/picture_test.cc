@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <limits>
 #include <string>
 #include <vector>
 
 #include "number/number.h"
 #include "tests/settings_fixture.h"
+#include "util/numtext.h"
 #include "util/settings.h"
 
 namespace {
@@ -59,6 +61,8 @@ TEST_F(PictureTest, NumberPictureWorkedResults) {
         {3.14159L, "9.99", "3.14"},  // no prefix: the rounded number, unlaid
         {3.14159L, "@N999", "3"},
         {1e30L, "@N 9999999999999999999999999999999999", "___1000000000000000000024696061952"},
+        {1e27L, "9.99", "1000000000000000000000000000.00"},  // 31 characters: the most unlaid
+        {1e30L, "9.99", ""},  // longer unlaid texts are refused, as by formatFixed
     };
     for (const auto& c : cases) EXPECT_EQ(show(c.value, c.picture), blanks(c.shown)) << c.picture;
 }
@@ -116,6 +120,39 @@ TEST_F(PictureTest, NumberPictureTargetHoldsExactlyThePositions) {
     numberPicture(target.data(), n, "@N 999.99");
     EXPECT_STREQ(target.data(), "  5.00");
     EXPECT_EQ(target[7], '#');
+}
+
+TEST_F(PictureTest, UnlaidNumberFitsThirtyTwoBytes) {
+    // A picture of no known kind gives the rounded number itself; a target of
+    // 32 bytes holds it whatever the value (the sanitizers see any overrun).
+    const long double cases[] = {1e27L,
+                                 -1e27L,
+                                 1e300L,
+                                 -1e4000L,
+                                 std::numeric_limits<long double>::infinity(),
+                                 std::numeric_limits<long double>::quiet_NaN()};
+    for (long double v : cases) {
+        std::vector<char> target(NUMBER_TEXT_SIZE, '#');
+        Number n(v);
+        EXPECT_LT(std::strlen(numberPicture(target.data(), n, "99.99")), NUMBER_TEXT_SIZE) << v;
+    }
+}
+
+TEST_F(PictureTest, DecimalSignIsSoughtBehindThePrefix) {
+    struct Case {
+        const char* sign;
+        const char* source;
+        const char* picture;
+        const char* shown;
+    } cases[] = {
+        {" ", "12", "@N 999 99", "_12_00"},
+        {"N", "12", "@N 99N99", "12N00"},
+        {"@", "12", "@N 999", "_12"},
+    };
+    for (const auto& c : cases) {
+        setting(SET_TIZEDESJEL, c.sign);
+        EXPECT_EQ(apply(c.source, c.picture), blanks(c.shown)) << c.sign << " " << c.picture;
+    }
 }
 
 TEST_F(PictureTest, ReprintLeavesTheCallersSourceAlone) {
