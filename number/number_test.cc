@@ -181,6 +181,48 @@ TEST_F(NumberTest, OperatorsAgainstEveryOperandKind) {
     check(Number(3), Number(4));
 }
 
+TEST_F(NumberTest, EveryOperatorRoundsFloatingOperandsOnly) {
+    // The Number holds 1; with two decimals 1.004 enters as 1 and 0.996 as 1,
+    // while the same texts enter unrounded. Each row is one operator, with
+    // its result for a rounded operand and for an exact one.
+    auto run = [](auto small, auto large, const char* kind, bool rounded) {
+        auto one = [] {
+            Number n;
+            n = 1;
+            return n;
+        };
+        auto value = [](Number& n) { return static_cast<long double>(n); };
+        struct Row {
+            const char* op;
+            long double result;
+            long double exact;
+        };
+        Number n = one();
+        const Row rows[] = {
+            {"=", value(n = large), parseReal("1.004")},
+            {"+=", value((n = one()) += large), 1 + parseReal("1.004")},
+            {"-=", value((n = one()) -= small), 1 - parseReal("0.996")},
+            {"*=", value((n = one()) *= large), parseReal("1.004")},
+            {"/=", value((n = one()) /= large), 1 / parseReal("1.004")},
+            {"==", static_cast<long double>(one() == large), 0},
+            {"!=", static_cast<long double>(one() != small), 1},
+            {"<", static_cast<long double>(one() < large), 1},
+            {"<=", static_cast<long double>(one() <= small), 0},
+            {">", static_cast<long double>(one() > small), 1},
+            {">=", static_cast<long double>(one() >= large), 0},
+        };
+        const long double roundedResults[] = {1, 2, 0, 1, 1, 1, 0, 0, 1, 0, 1};
+        for (std::size_t k = 0; k < std::size(rows); ++k)
+            EXPECT_EQ(rows[k].result, rounded ? roundedResults[k] : rows[k].exact)
+                << kind << " " << rows[k].op;
+    };
+    run(0.996f, 1.004f, "float", true);
+    run(0.996, 1.004, "double", true);
+    run(0.996L, 1.004L, "long double", true);
+    run("0.996", "1.004", "text", false);
+    run(Number("0.996"), Number("1.004"), "Number", false);
+}
+
 TEST_F(NumberTest, DivisionByZeroFollowsTheExtendedFormat) {
     Number n;
     n = 1;
