@@ -24,9 +24,9 @@ class Number;
 //   any other picture (also "@L") leaves target exactly as it was.
 // The caller's target must hold the result: for a number picture the
 // picture's length minus 2, for a text picture its width plus 1, for a date
-// picture SET_DATEFORMAT's length plus 1, otherwise the source's length
-// plus 1. A text picture with the function '!' upper-cases the caller's
-// source in place; no other picture changes the source. Returns target.
+// picture SET_DATEFORMAT's length plus 1, for a logical picture 2 bytes,
+// otherwise the source's length plus 1. A text picture with the function '!' upper-cases the
+// caller's source in place; no other picture changes the source. Returns target.
 char* applyPicture(char* target, char* source, const char* picture, int direction);
 
 // Shows a Number by a picture: the value is rounded to as many decimals as
