@@ -161,7 +161,10 @@ int files::readLine(char* buffer, int size, std::uint32_t* count) {
         std::int64_t i = findFirst(buffer, *count, terminator, terminatorLength);
         if (i < 0) i = *count;
         buffer[i] = '\0';
-        const std::int64_t b = std::int64_t{n} - i - terminatorLength;
+        // Back from behind the bytes read to behind the terminator. (Counted
+        // from the bytes really read: should the file shrink under us, a
+        // count from `n` would put the position before the terminator.)
+        const std::int64_t b = std::int64_t{*count} - i - terminatorLength;
         if (b > 0) seek(static_cast<std::int32_t>(-b), FILE_CURRENT);
         result = 1;
     }
@@ -208,22 +211,21 @@ char* files::readLineBackward(char* buffer, int size, std::uint32_t* count) {
     buffer[length] = '\0';
 
     const std::int64_t k = findLast(buffer, length, terminator, terminatorLength);
-    const std::size_t limit = static_cast<std::size_t>(lineBufferSize);
-    if (k < 0) {
-        // No terminator: the whole text read is the line, and the position
-        // goes to the start of the file (also when the text read was only
-        // the end of a longer line).
-        seek(0, FILE_BEGIN);
-        const std::size_t len = strnlen(buffer, limit);
-        std::memcpy(lineBuf.data(), buffer, len);
-        return buffer;
-    }
-    const std::int64_t start = k + terminatorLength;
-    const std::size_t len = strnlen(buffer + start, limit);
-    std::memcpy(lineBuf.data(), buffer + start, len);
-    lineBuf[len] = '\0';
-    std::memmove(buffer, lineBuf.data(), len + 1);
-    // From behind the bytes read back to the start of the line.
+    // The line is the text behind the terminator found, or all of the text
+    // read when there is none. The caller's buffer gets all of it, as a
+    // forward read gives it; the line buffer keeps at most its size. (The
+    // copies may overlap: the caller's buffer may be the line buffer.)
+    const std::int64_t start = k < 0 ? 0 : k + terminatorLength;
+    const std::size_t len = static_cast<std::size_t>(length - start);
+    std::memmove(buffer, buffer + start, len);
+    buffer[len] = '\0';
+    const std::size_t kept = std::min(len, static_cast<std::size_t>(lineBufferSize));
+    if (buffer != lineBuf.data()) std::memcpy(lineBuf.data(), buffer, kept);
+    std::fill(lineBuf.begin() + static_cast<std::ptrdiff_t>(kept), lineBuf.end(), '\0');
+    // From behind the bytes read back to the start of the line. When no
+    // terminator was found that is the start of the bytes read: offset 0 for
+    // the first line of the file, the start of this piece for a line longer
+    // than `size`, whose earlier pieces the next calls return.
     seek(static_cast<std::int32_t>(start - std::int64_t{*count}), FILE_CURRENT);
     return buffer;
 }
@@ -232,12 +234,19 @@ char* files::line(int n, char* buffer) {
     if (buffer == nullptr) return buffer;
     const std::uint32_t p = tell();
     std::uint32_t count = 0;
+    // The flags are asked only after a read of this call: left over from an
+    // earlier call (lineCount reads to the end and goes back; a backward walk
+    // ends at the start) they would stop a read that has lines to give.
     if (n >= 0) {
         const int lines = n >= 1 ? n : 1;
-        for (int k = 0; k < lines && !endReached; ++k) readLine(buffer, lineBufferSize, &count);
+        const std::uint32_t fileSize = this->size();
+        for (int k = 0; k < lines; ++k) {
+            if (k == 0 ? p == INVALID_POSITION || p >= fileSize : endReached != 0) break;
+            readLine(buffer, lineBufferSize, &count);
+        }
     } else if (p > 0) {
         const std::int64_t lines = -std::int64_t{n};
-        for (std::int64_t k = 0; k < lines && !startReached; ++k)
+        for (std::int64_t k = 0; k < lines && (k == 0 || !startReached); ++k)
             readLineBackward(buffer, lineBufferSize, &count);
     } else {
         readLine(buffer, lineBufferSize, &count);

@@ -172,6 +172,200 @@ TEST_F(FilesTest, LineCountAndLine) {
     EXPECT_STREQ(f.line(-1, buf), "one");  // at the start: one line forward
 }
 
+// Every line read, forwards with readLine until it fails and backwards from
+// the end with readLineBackward until the start, each into a buffer of
+// `size` + 1 bytes inside guard bytes that must stay untouched.
+struct Walk {
+    std::vector<std::string> forward, backward;
+    bool guardsKept = true;
+};
+
+Walk walkLines(files& f, int size) {
+    constexpr char kGuard = '\x5A';
+    const std::size_t room = static_cast<std::size_t>(size < 0 ? 0 : size) + 1;
+    std::vector<char> area(room + 64, kGuard);
+    char* buf = area.data() + 32;
+    Walk w;
+    std::uint32_t n = 0;
+    f.seek(0, FILE_BEGIN);
+    for (int guard = 0; guard < 64 && f.readLine(buf, size, &n); ++guard) w.forward.push_back(buf);
+    f.seek(0, FILE_END);
+    for (int guard = 0; guard < 64; ++guard) {
+        f.readLineBackward(buf, size, &n);
+        if (f.atStart()) break;
+        w.backward.push_back(buf);
+    }
+    for (std::size_t i = 0; i < area.size(); ++i)
+        if ((i < 32 || i >= 32 + room) && area[i] != kGuard) w.guardsKept = false;
+    return w;
+}
+
+TEST_F(FilesTest, LinesAtBufferLimits) {
+    using Lines = std::vector<std::string>;
+    struct Case {
+        const char* what;
+        int size;
+        int lineBufferSize;
+        const char* terminator;
+        std::string bytes;
+        Lines forward, backward;
+    };
+    // size, line buffer size, terminator, file bytes; lines forward; lines
+    // backward from the end.
+    const Case cases[] = {
+        {"size 0 reads nothing", 0, 512, "\r\n", "ab\r\ncd", {}, {}},
+        {"negative size is size 0", -5, 512, "\r\n", "ab\r\ncd", {}, {}},
+        {"size 1",
+         1,
+         512,
+         "\r\n",
+         "ab\r\nc",
+         {"a", "b", "\r", "\n", "c"},
+         {"c", "\n", "\r", "b", "a"}},
+        {"line exactly the size",
+         4,
+         512,
+         "\r\n",
+         "abcd\r\nef",
+         {"abcd", "", "ef"},
+         {"ef", "cd", "ab"}},
+        {"line and terminator exactly the size",
+         4,
+         512,
+         "\r\n",
+         "ab\r\ncd\r\n",
+         {"ab", "cd"},
+         {"cd", "ab"}},
+        {"terminator straddles two reads",
+         5,
+         512,
+         "\r\n",
+         "abcd\r\nef",
+         {"abcd\r", "\nef"},
+         {"ef", "bcd", "a"}},
+        {"pieces of a long line",
+         4,
+         512,
+         "\r\n",
+         "0123456789\r\nX",
+         {"0123", "4567", "89", "X"},
+         {"X", "89", "4567", "0123"}},
+        {"size beyond the line buffer",
+         20,
+         3,
+         "\r\n",
+         "abcdefgh\r\nij",
+         {"abcdefgh", "ij"},
+         {"ij", "abcdefgh"}},
+        {"terminator longer than the data", 512, 512, "123456789", "abc", {"abc"}, {"abc"}},
+        {"terminator longer than the size",
+         2,
+         512,
+         "|||",
+         "ab|||cd",
+         {"ab", "||", "|c", "d"},
+         {"cd", "||", "b|", "a"}},
+        {"only terminators", 512, 512, "\r\n", "\r\n\r\n", {"", ""}, {"", ""}},
+    };
+    for (const Case& c : cases) {
+        files f(make(c.bytes).c_str(), c.lineBufferSize);
+        ASSERT_TRUE(openShared(f));
+        ASSERT_EQ(f.setTerminator(c.terminator), 1);
+        const Walk w = walkLines(f, c.size);
+        if (c.size > 0) {  // size 0 reads empty lines without getting further
+            EXPECT_EQ(w.forward, c.forward) << c.what;
+            EXPECT_EQ(w.backward, c.backward) << c.what;
+        }
+        EXPECT_TRUE(w.guardsKept) << c.what;
+        EXPECT_LE(std::strlen(f.lineBuffer()), static_cast<std::size_t>(c.lineBufferSize))
+            << c.what;
+    }
+}
+
+TEST_F(FilesTest, SizeZeroReadsNothingAndKeepsThePosition) {
+    files f(make("ab\r\ncd").c_str(), 512);
+    ASSERT_TRUE(openShared(f));
+    char buf[2] = {'x', 'y'};
+    std::uint32_t n = 9;
+    EXPECT_EQ(f.readLine(buf, 0, &n), 1);
+    EXPECT_EQ(n, 0u);
+    EXPECT_EQ(buf[0], '\0');
+    EXPECT_EQ(buf[1], 'y');
+    EXPECT_EQ(f.tell(), 0u);
+    EXPECT_EQ(f.readLine(buf, -3, &n), 1);
+    EXPECT_EQ(f.tell(), 0u);
+    f.seek(3, FILE_BEGIN);
+    buf[0] = 'x';
+    EXPECT_STREQ(f.readLineBackward(buf, 0, &n), "");
+    EXPECT_EQ(buf[1], 'y');
+    EXPECT_EQ(f.tell(), 3u);  // a backward read of nothing stays where it was
+    EXPECT_STREQ(f.readLineBackward(buf, -1, &n), "");
+    EXPECT_EQ(f.tell(), 3u);
+    files none(make("", "zero.txt").c_str(), 0);
+    ASSERT_TRUE(openShared(none));
+    EXPECT_EQ(none.lineCount(), 0);
+}
+
+TEST_F(FilesTest, LineIntoItsOwnLineBuffer) {
+    // The line behind the terminator is longer than the terminator's offset:
+    // the text moves over itself.
+    files f(make("a\r\nbb\r\nthe third line").c_str(), 512);
+    ASSERT_TRUE(openShared(f));
+    EXPECT_STREQ(f.line(2, f.lineBuffer()), "bb");
+    f.seek(0, FILE_END);
+    EXPECT_STREQ(f.line(-1, f.lineBuffer()), "the third line");
+    EXPECT_STREQ(f.line(-1, f.lineBuffer()), "bb");
+    std::uint32_t n = 0;
+    files g(make("whole", "whole.txt").c_str(), 512);
+    ASSERT_TRUE(openShared(g));
+    g.seek(0, FILE_END);
+    EXPECT_STREQ(g.readLineBackward(g.lineBuffer(), 512, &n), "whole");
+}
+
+// The end and start flags of earlier reads do not stop a later line() that
+// starts from a position where there are lines to read.
+TEST_F(FilesTest, LineAfterTheFlagsWereSet) {
+    files f(make("one\r\ntwo\r\n").c_str(), 512);
+    ASSERT_TRUE(openShared(f));
+    char buf[513] = "stale";
+    EXPECT_EQ(f.lineCount(), 2);  // reads to the end, sets atEnd
+    EXPECT_EQ(f.atEnd(), 1);
+    EXPECT_EQ(f.tell(), 0u);
+    EXPECT_STREQ(f.line(1, buf), "one");
+    EXPECT_STREQ(f.line(3, buf), "");  // past the last line
+    EXPECT_EQ(f.atEnd(), 1);
+    std::strcpy(buf, "kept");
+    EXPECT_STREQ(f.line(1, buf), "kept");  // at the end: no read, buffer unchanged
+
+    // Walk back to the start, then again from the end.
+    f.seek(0, FILE_END);
+    EXPECT_STREQ(f.line(-5, buf), "");
+    EXPECT_EQ(f.atStart(), 1);
+    f.seek(0, FILE_END);
+    EXPECT_STREQ(f.line(-1, buf), "two");
+    EXPECT_STREQ(f.line(-1, buf), "one");
+
+    // An empty file opened (both flags set), then filled.
+    files g(make("", "filled.txt").c_str(), 512);
+    ASSERT_TRUE(openShared(g));
+    std::uint32_t n = 0;
+    ASSERT_EQ(g.write("x\r\ny\r\n", 6, &n), 1);
+    g.seek(0, FILE_BEGIN);
+    EXPECT_STREQ(g.line(1, buf), "x");
+    g.seek(0, FILE_END);
+    EXPECT_STREQ(g.line(-1, buf), "y");
+}
+
+TEST_F(FilesTest, LineCountFromTheMiddleKeepsThePosition) {
+    files f(make("a\r\nb\r\nc").c_str(), 512);
+    ASSERT_TRUE(openShared(f));
+    f.seek(3, FILE_BEGIN);
+    EXPECT_EQ(f.lineCount(), 2);
+    EXPECT_EQ(f.tell(), 3u);
+    char buf[513];
+    EXPECT_STREQ(f.line(1, buf), "b");
+}
+
 TEST_F(FilesTest, TerminatorAndKeyLimits) {
     files f(make("").c_str(), 512);
     EXPECT_EQ(f.setTerminator("123456789"), 1);
