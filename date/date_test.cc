@@ -5,6 +5,7 @@
 #include <cstring>
 #include <ctime>
 #include <memory>
+#include <random>
 #include <string>
 
 namespace {
@@ -245,6 +246,48 @@ TEST(DateText, ReadingStopsAtTheTerminator) {
     }
 }
 
+// The reading rules are those of the C library's formatted input with the
+// patterns "%04d%02d%02d" and, for ten characters, "%04d" + text[4] + "%02d"
+// + text[7] + "%02d": its own sscanf is the reference here, over texts of
+// digits, signs, blanks and separators.
+TEST(DateText, ReadsAsFormattedInputDoes) {
+    auto reference = [](const std::string& text, bool constructor) {
+        std::string pattern = "%04d%02d%02d";
+        if (constructor && text.size() == 10)
+            pattern = std::string("%04d") + text[4] + "%02d" + text[7] + "%02d";
+        int year = 0, month = 0, day = 0;
+        std::sscanf(text.c_str(), pattern.c_str(), &year, &month, &day);
+        return Date::toDayNumber(static_cast<std::uint32_t>(month), static_cast<std::uint32_t>(day),
+                                 static_cast<std::uint32_t>(year));
+    };
+    const std::string alphabet = "0123456789012345678901 .-+/\t";
+    std::mt19937 random(20010315);
+    int mismatches = 0, valid = 0;
+    for (int i = 0; i < 50000 && mismatches < 5; ++i) {
+        std::string text(random() % 13, ' ');
+        for (char& c : text) c = alphabet[random() % alphabet.size()];
+        // Mostly dates of the right shape, so that valid dates come up.
+        if (i % 2 == 0 && text.size() == 10) {
+            text[0] = static_cast<char>('1' + random() % 2);
+            text[2] = static_cast<char>('0' + random() % 2);
+            text[5] = static_cast<char>('0' + random() % 2);
+            text[8] = static_cast<char>('0' + random() % 3);
+        }
+        Date assigned(2001, 1, 1);
+        assigned = text.c_str();
+        const std::uint32_t constructed = Date(text.c_str()).dayNumber();
+        valid += constructed != 0 ? 1 : 0;
+        if (constructed != reference(text, true) ||
+            assigned.dayNumber() != reference(text, false)) {
+            ADD_FAILURE() << '"' << text << "\" reads as " << constructed << " / "
+                          << assigned.dayNumber() << ", formatted input gives "
+                          << reference(text, true) << " / " << reference(text, false);
+            ++mismatches;
+        }
+    }
+    EXPECT_GT(valid, 1000) << "too few real dates among the texts";
+}
+
 TEST(DateText, ToTextIsEightDigitsInOneSharedBuffer) {
     Date d(2001, 3, 5);
     const char* first = d.toText();
@@ -349,6 +392,13 @@ TEST(DateArithmetic, StepsAndDifferences) {
     EXPECT_EQ(newYearsEve + 60, Date(2001, 3, 1));
     EXPECT_EQ(newYearsEve + -366, Date(1999, 12, 31));
     EXPECT_EQ(newYearsEve + 0, newYearsEve);
+    // Each sum is a value of its own: a later one leaves an earlier alone.
+    const Date first = newYearsEve + 1;
+    const Date second = Date(2001, 3, 1) + 14;
+    const Date third = newYearsEve + 2;
+    EXPECT_EQ(first, Date(2001, 1, 1));
+    EXPECT_EQ(second, Date(2001, 3, 15));
+    EXPECT_EQ(third, Date(2001, 1, 2));
 
     EXPECT_EQ(Date(2001, 3, 1) - Date(2001, 2, 1), 28);
     EXPECT_EQ(Date(2000, 3, 1) - Date(2000, 2, 1), 29);

@@ -55,6 +55,7 @@ TEST_F(HungarianTest, OtherBytesPassUnchanged) {
     EXPECT_EQ(upper("azAZ"), "AZAZ");
     EXPECT_EQ(lower("azAZ"), "azaz");
     EXPECT_EQ(upper(""), "");
+    EXPECT_EQ(lower(""), "");
 }
 
 TEST_F(HungarianTest, LetterListsAreReadAtEveryCall) {
@@ -134,6 +135,11 @@ TEST(CutAtTest, CutsInsideTheTextAndNeverWritesBehindIt) {
     EXPECT_STREQ(cutAt(exact.data(), 10), "abc");
     EXPECT_STREQ(cutAt(exact.data(), -1), "abc");
     EXPECT_STREQ(cutAt(exact.data(), 3), "abc");
+
+    // The empty text, in a buffer of one byte, cuts to the empty text.
+    std::vector<char> empty{'\0'};
+    EXPECT_STREQ(cutAt(empty.data(), 0), "");
+    EXPECT_STREQ(cutAt(empty.data(), 4), "");
 
     // A filled buffer without a terminator is ended at the length.
     std::vector<char> filled{'x', 'x', 'x', 'x', 'x', '?'};
