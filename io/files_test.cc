@@ -28,6 +28,7 @@ class FilesTest : public ::testing::Test {
     static bool openShared(files& f, std::uint32_t creation = OPEN_ALWAYS) {
         return f.open(kReadWrite, kShared, creation, kFlags) == 1;
     }
+    void TearDown() override { platform::resetFaults(); }
     testutil::ScratchDir dir;
 };
 
@@ -364,6 +365,31 @@ TEST_F(FilesTest, LineCountFromTheMiddleKeepsThePosition) {
     EXPECT_EQ(f.tell(), 3u);
     char buf[513];
     EXPECT_STREQ(f.line(1, buf), "b");
+}
+
+// A read that fails (a lock held elsewhere, an I/O error) gives an empty
+// line in both directions and leaves the position where it was.
+TEST_F(FilesTest, FailedReadsKeepThePosition) {
+    files f(make("one\r\ntwo\r\n").c_str(), 512);
+    ASSERT_TRUE(openShared(f));
+    char buf[513] = "stale";
+    std::uint32_t n = 9;
+    f.seek(5, FILE_BEGIN);
+    platform::failOperation(platform::Op::read, 1);
+    EXPECT_EQ(f.readLine(buf, 512, &n), 0);
+    EXPECT_STREQ(buf, "");
+    EXPECT_EQ(n, 0u);
+    EXPECT_EQ(f.tell(), 5u);
+    EXPECT_STREQ(f.lineBuffer(), "");
+
+    f.seek(0, FILE_END);
+    platform::failOperation(platform::Op::read, 1);
+    std::strcpy(buf, "stale");
+    EXPECT_STREQ(f.readLineBackward(buf, 512, &n), "");
+    EXPECT_EQ(n, 0u);
+    EXPECT_EQ(f.tell(), 10u);
+    platform::resetFaults();
+    EXPECT_STREQ(f.readLineBackward(buf, 512, &n), "two");
 }
 
 TEST_F(FilesTest, TerminatorAndKeyLimits) {
