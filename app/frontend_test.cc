@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "table/dbf.h"
 #include "tests/testutil.h"
 
 namespace {
@@ -136,6 +137,68 @@ TEST(FrontEnd, FailedSortLeavesTheTable) {
         EXPECT_EQ(r.out, banner + "The sort is unsuccesful.\n") << key;
         EXPECT_EQ(r.status, 4) << key;
     }
+    EXPECT_EQ(testutil::readAll(path), people().bytes());
+}
+
+// What the sort must keep, through the tool: deleted marks, the bytes behind
+// the last record and the header, for both header lengths that tables carry.
+TEST(FrontEnd, SortKeepsMarksTrailerAndHeader) {
+    for (bool pair : {true, false}) {
+        ScratchDir dir;
+        TableImage t = people();
+        t.deleted = {false, true, false, false};
+        t.trailer = "\x1A";
+        t.terminatorPair = pair;
+        const std::string path = dir.file("t.dbf");
+        testutil::writeAll(path, t.bytes());
+        ToolRun r = runTool({path, "NAME+CITY"});
+        EXPECT_EQ(r.out, banner + "O.K.\n");
+        TableImage sorted = t;
+        sorted.records = {
+            "\xB5"
+            "bel  Pecs",
+            "Adam  Eger", "Adam  Gyor", "Zoe   Pecs"};
+        sorted.deleted = {false, false, true, false};
+        EXPECT_EQ(testutil::readAll(path), sorted.bytes()) << "pair=" << pair;
+    }
+}
+
+// A key of 254 bytes sorts, one of 255 is refused; a lock held by another
+// process refuses the sort. Refused tables stay byte-identical.
+TEST(FrontEnd, KeyLengthAndLocksThroughTheTool) {
+    ScratchDir dir;
+    for (int second : {54, 55}) {
+        TableImage t;
+        t.fields = {{"A", 'C', 200}, {"B", 'C', second}};
+        t.records = {std::string(200, 'x') + "b", std::string(200, 'x') + "a"};
+        const std::string path = dir.file("k" + std::to_string(second) + ".dbf");
+        testutil::writeAll(path, t.bytes());
+        ToolRun r = runTool({path, "a+b"});
+        EXPECT_EQ(r.out, banner + (second == 54 ? "O.K.\n" : "The sort is unsuccesful.\n"));
+        if (second == 55) EXPECT_EQ(testutil::readAll(path), t.bytes());
+    }
+
+    const std::string path = dir.file("locked.dbf");
+    testutil::writeAll(path, people().bytes());
+    int ready[2], release[2];
+    ASSERT_EQ(pipe(ready), 0);
+    ASSERT_EQ(pipe(release), 0);
+    pid_t holder = fork();
+    if (holder == 0) {
+        dbf other(path.c_str());
+        char c = other.open() && (other.goTo(2), other.lockRecord()) ? '1' : '0';
+        (void)!write(ready[1], &c, 1);
+        (void)!read(release[0], &c, 1);
+        _exit(0);
+    }
+    char c = 0;
+    ASSERT_EQ(read(ready[0], &c, 1), 1);
+    ASSERT_EQ(c, '1');
+    ToolRun r = runTool({path, "NAME"});
+    EXPECT_EQ(r.out, banner + "The sort is unsuccesful.\n");
+    EXPECT_EQ(r.status, 4);
+    (void)!write(release[1], &c, 1);
+    waitpid(holder, nullptr, 0);
     EXPECT_EQ(testutil::readAll(path), people().bytes());
 }
 
