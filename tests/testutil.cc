@@ -1,5 +1,6 @@
 #include "tests/testutil.h"
 
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstring>
@@ -7,6 +8,8 @@
 #include <random>
 #include <sstream>
 #include <stdexcept>
+
+#include "table/dbf.h"
 
 namespace testutil {
 
@@ -88,6 +91,39 @@ std::string TableImage::bytes() const {
     }
     s += trailer;
     return s;
+}
+
+RecordLockInOtherProcess::RecordLockInOtherProcess(const std::string& path) {
+    int ready[2], release[2];
+    if (pipe(ready) != 0) return;
+    if (pipe(release) != 0) {
+        ::close(ready[0]);
+        ::close(ready[1]);
+        return;
+    }
+    child = fork();
+    if (child == 0) {
+        dbf other(path.c_str());
+        char c = other.open() && other.lockRecord() ? '1' : '0';
+        (void)!write(ready[1], &c, 1);
+        (void)!read(release[0], &c, 1);
+        _exit(0);
+    }
+    ::close(ready[1]);
+    ::close(release[0]);
+    char c = 0;
+    locked = child > 0 && read(ready[0], &c, 1) == 1 && c == '1';
+    ::close(ready[0]);
+    releaseFd = release[1];
+}
+
+RecordLockInOtherProcess::~RecordLockInOtherProcess() {
+    if (releaseFd >= 0) {
+        const char c = 'x';
+        (void)!write(releaseFd, &c, 1);
+        ::close(releaseFd);
+    }
+    if (child > 0) waitpid(child, nullptr, 0);
 }
 
 }  // namespace testutil

@@ -50,4 +50,21 @@ struct TableImage {
     int headerLength() const;
 };
 
+// Another process that opens the table at `path` and holds a lock on its
+// current record (record 1) until this object ends. `held()` tells whether it
+// got the lock.
+class RecordLockInOtherProcess {
+  public:
+    explicit RecordLockInOtherProcess(const std::string& path);
+    ~RecordLockInOtherProcess();
+    RecordLockInOtherProcess(const RecordLockInOtherProcess&) = delete;
+    RecordLockInOtherProcess& operator=(const RecordLockInOtherProcess&) = delete;
+    bool held() const { return locked; }
+
+  private:
+    int child = -1;
+    int releaseFd = -1;
+    bool locked = false;
+};
+
 }  // namespace testutil
