@@ -157,10 +157,14 @@ TEST(CursorDamaged, CountBeyondTheFileNeverReadsStaleBytes) {
     for (int i = 0; i < 20; ++i) table.skip(1);
     EXPECT_EQ(table.recNo(), 2);
     EXPECT_STREQ(table.fieldGet(0), "d");
-    table.goBottom();
-    table.goTo(500);
-    table.skip(-3);
-    SUCCEED();
+    // Moves toward records the file does not hold stay within the count and
+    // never read outside the record buffer (the sanitizer runs check that).
+    for (int n : {500, 1000, 1001}) {
+        table.goTo(n);
+        table.skip(-3);
+        EXPECT_GE(table.recNo(), 1) << n;
+        EXPECT_LE(table.recNo(), 1000) << n;
+    }
 }
 
 }  // namespace

@@ -45,6 +45,8 @@ dbf::dbf(const char* path) : tablePath(path ? path : ""), filterHook(acceptAll) 
 
 dbf::~dbf() {
     if (tableFile) close();
+    // The sort's comparators must not reach a table that is gone.
+    if (sortTable == this) sortTable = nullptr;
 }
 
 void dbf::releaseFiles() {

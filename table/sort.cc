@@ -38,7 +38,6 @@ struct SortAccess {
         return t.fieldOffsets[static_cast<std::size_t>(f)];
     }
     static std::int16_t length(const dbf& t, int f) { return t.storedLength(f); }
-    static files& file(dbf& t) { return *t.tableFile; }
 };
 
 namespace {
